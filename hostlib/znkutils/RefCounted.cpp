@@ -1,0 +1,38 @@
+#include "du/RefCounted.h"
+
+#include "ReferenceLedger.h"
+
+namespace du {
+
+namespace {
+std::atomic<long> liveObjects{0};
+}  // namespace
+
+RefCounted::RefCounted() noexcept : count_(0) {
+  liveObjects.fetch_add(1, std::memory_order_relaxed);
+}
+
+RefCounted::RefCounted(const RefCounted& /*other*/) noexcept : RefCounted() {}
+
+RefCounted& RefCounted::operator=(const RefCounted& /*other*/) noexcept { return *this; }
+
+RefCounted::~RefCounted() {
+  liveObjects.fetch_sub(1, std::memory_order_relaxed);
+  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Forget(this);
+}
+
+bool RefCounted::ZeroReferenceCountHook() { return true; }
+
+int RefCounted::AddReference(const void* owner) {
+  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Add(this, owner);
+  return count_.fetch_add(1, std::memory_order_acq_rel) + 1;
+}
+
+int RefCounted::RemoveReference(const void* owner) {
+  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Remove(this, owner);
+  return count_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+}
+
+}  // namespace du
+
+long standin::LiveRefCountedObjects() { return du::liveObjects.load(); }

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "du/Symbol.h"
+#include "standin/Ledger.h"
+
+namespace {
+
+TEST(Symbol, UnsetIsNotTheEmptyText) {
+  const du::Symbol unset;
+  const du::Symbol fromNull(static_cast<const char*>(nullptr));
+  for (const du::Symbol* symbol : {&unset, &fromNull}) {
+    EXPECT_TRUE(symbol->IsNull());
+    EXPECT_EQ(symbol->c_str(), nullptr);
+    EXPECT_STREQ(symbol->safe_c_str(), "");
+    EXPECT_EQ(symbol->length(), 0U);
+  }
+  for (const du::Symbol& empty : {du::Symbol::EMPTY, du::Symbol(""), du::Symbol(std::string())}) {
+    EXPECT_FALSE(empty.IsNull());
+    ASSERT_NE(empty.c_str(), nullptr);
+    EXPECT_STREQ(empty.c_str(), "");
+    EXPECT_NE(empty, unset);
+    EXPECT_EQ(empty, du::Symbol::EMPTY);
+  }
+  EXPECT_EQ(unset, fromNull);
+}
+
+TEST(Symbol, KeepsEveryByteOfAStdString) {
+  const std::string bytes("a\0b\xff", 4);
+  const du::Symbol symbol(bytes);
+  EXPECT_EQ(symbol.length(), 4U);
+  EXPECT_EQ(symbol.substr(0), bytes);
+  std::ostringstream printed;
+  symbol.Print(printed);
+  EXPECT_EQ(printed.str(), bytes);
+  EXPECT_NE(symbol, du::Symbol("a"));  // a C string stops at the NUL
+}
+
+TEST(Symbol, SubstrClampsInsteadOfThrowing) {
+  const du::Symbol text("abcdef");
+  struct Case {
+    std::size_t pos;
+    std::size_t count;
+    const char* expected;
+  };
+  for (const Case& c : {Case{0, 3, "abc"}, Case{2, std::string::npos, "cdef"}, Case{4, 10, "ef"},
+                        Case{6, 1, ""}, Case{100, 1, ""}}) {
+    EXPECT_EQ(text.substr(c.pos, c.count), c.expected) << c.pos << "," << c.count;
+  }
+  EXPECT_EQ(du::Symbol().substr(0, 5), "");
+}
+
+TEST(Symbol, CopiesShareOneTextAndAssignmentReplacesIt) {
+  const long before = standin::LiveSymbolTexts();
+  du::Symbol original("shared");
+  du::Symbol copy(original);
+  du::Symbol assigned;
+  assigned = copy;
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + 1);
+  EXPECT_EQ(copy.c_str(), original.c_str());
+
+  du::Symbol moved(std::move(copy));
+  EXPECT_TRUE(copy.IsNull());  // NOLINT(bugprone-use-after-move): a moved-from symbol is unset
+  assigned = std::string("other");
+  EXPECT_STREQ(assigned.c_str(), "other");
+  assigned = static_cast<const char*>(nullptr);
+  EXPECT_TRUE(assigned.IsNull());
+  original = original;
+  EXPECT_STREQ(original.c_str(), "shared");
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + 1);
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Source rules no compiler checks: clang-format clean, and the module sees only the host's
+# interface headers (never the stand-in's own APIs).
+set -uo pipefail
+cd "$1"
+status=0
+mapfile -t sources < <(find host hostlib module etb du zip tools tests bench fuzz \
+                         \( -name '*.h' -o -name '*.cpp' \) -type f 2>/dev/null | sort)
+if [ "${#sources[@]}" -eq 0 ]; then
+  echo "no sources found under $1"; exit 1
+fi
+if ! clang-format --dry-run -Werror "${sources[@]}"; then
+  echo "clang-format: the files above need formatting (clang-format -i)"; status=1
+fi
+if grep -n -E '#include ".*(standin|hostlib)/' -r module etb du zip; then
+  echo "the module includes a stand-in-only header"; status=1
+fi
+[ "$status" -eq 0 ] && echo "sources: ${#sources[@]} files formatted, module includes clean"
+exit "$status"
