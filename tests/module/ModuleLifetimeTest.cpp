@@ -1,0 +1,43 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "ModuleLoader.h"
+#include "standin/Ledger.h"
+#include "standin/Pool.h"
+#include "znloader/AnnotationParser.h"
+
+namespace {
+
+const char* const kWords[][3] = {
+    {"loader", "annotation", "etb"}, {"loader", "preferences", "etb"},
+    {"loader", "annotation", "zip"}, {"saver", "annotation", "etb"},
+    {"saver", "preferences", "etb"},
+};
+
+TEST(ModuleLifetime, HundredLoadsAndUnloadsLeaveNothingBehind) {
+  const long textsBefore = standin::LiveSymbolTexts();
+  long textsWhileLoaded = -1;
+  for (int round = 0; round < 100; ++round) {
+    std::string error;
+    std::unique_ptr<etbtool::LoadedModule> module =
+        etbtool::LoadedModule::Load(ETBPLUGIN_PATH, error);
+    ASSERT_NE(module, nullptr) << error;
+    // The module's constant symbols exist exactly while it is loaded.
+    if (textsWhileLoaded < 0) textsWhileLoaded = standin::LiveSymbolTexts();
+    EXPECT_GT(textsWhileLoaded, textsBefore);
+    EXPECT_EQ(standin::LiveSymbolTexts(), textsWhileLoaded);
+    {
+      std::vector<du::SmartPtr<znloader::AnnotationParser>> made(std::size(kWords));
+      for (std::size_t i = 0; i < std::size(kWords); ++i) {
+        ASSERT_TRUE(module->Create(kWords[i][0], kWords[i][1], kWords[i][2], made[i]));
+      }
+      EXPECT_EQ(standin::GetPoolCounters().liveObjects, long(std::size(kWords)));
+    }
+    EXPECT_EQ(standin::GetPoolCounters().liveObjects, 0);
+    module.reset();
+    ASSERT_EQ(dlopen(ETBPLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still mapped";
+    EXPECT_EQ(standin::LiveSymbolTexts(), textsBefore);
+  }
+}
+
+}  // namespace
