@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# etbtool's contract for probe and module loading: exit status and the one line it prints.
+set -uo pipefail
+etbtool=$1
+bindir=$(dirname "$etbtool")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+printf 'not a shared object\n' > "$scratch/garbage.so"
+
+failures=0
+# expected status | expected output line (stdout and stderr together) | arguments...
+check() {
+  local want_status=$1 want_text=$2; shift 2
+  local output status
+  output=$("$@" 2>&1); status=$?
+  if [ "$status" -ne "$want_status" ] || ! grep -q -F -- "$want_text" <<<"$output" \
+      || [ "$(wc -l <<<"$output")" -ne 1 ]; then
+    echo "FAIL: $* -> status $status, output: $output (want $want_status, '$want_text')"
+    failures=$((failures + 1))
+  fi
+}
+
+check 0 "etb::Parser"               "$etbtool" probe loader annotation etb
+check 0 "etb::PreferencesParser"    "$etbtool" probe loader preferences etb
+check 0 "zip::ZipParser"            "$etbtool" probe loader annotation zip
+check 0 "etb::EtbWriter"            "$etbtool" probe saver annotation etb
+check 0 "etb::EtbPreferencesWriter" "$etbtool" probe saver preferences etb
+check 1 "no component" "$etbtool" probe Loader annotation etb
+check 1 "no component" "$etbtool" probe "loader " annotation etb
+check 1 "no component" "$etbtool" probe loader annotation ETB
+check 1 "no component" "$etbtool" probe saver annotation zip
+check 1 "no component" "$etbtool" probe loader preferences zip
+check 1 "no component" "$etbtool" probe teapot kettle steam
+check 0 "etb::Parser" "$etbtool" --module "$bindir/libetbplugin.so" probe loader annotation etb
+check 0 "etb::Parser" env ETBTOOL_MODULE="$bindir/libetbplugin.so" "$etbtool" probe loader annotation etb
+check 2 "cannot load module" "$etbtool" --module "$scratch/missing.so" probe loader annotation etb
+check 2 "cannot load module" "$etbtool" --module "$scratch/garbage.so" probe loader annotation etb
+check 2 "cannot load module" env ETBTOOL_MODULE="$scratch/garbage.so" "$etbtool" probe loader annotation etb
+check 2 "does not export ZnDllCreateComponent" "$etbtool" --module "$bindir/libzng.so" probe a b c
+check 2 "etbtool:" "$etbtool" probe loader annotation
+check 2 "etbtool:" "$etbtool" frobnicate
+check 2 "etbtool:" "$etbtool"
+
+demo=$("$etbtool" demo 2>&1); status=$?
+if [ "$status" -ne 0 ] || [ "$(grep -c -E 'etb::|zip::' <<<"$demo")" -ne 5 ]; then
+  echo "FAIL: demo -> status $status"; echo "$demo"; failures=$((failures + 1))
+fi
+
+[ "$failures" -eq 0 ] && echo "etbtool: all checks passed"
+exit "$failures"
