@@ -1,6 +1,14 @@
 #include "etb/Parser.h"
 
+#include "dp/ZnTracer.h"
+#include "du/URL.h"
+#include "znk/Structure.h"
+
 namespace etb {
+
+namespace {
+const dp::ZnTracer kTracer("etb", "Parser");
+}  // namespace
 
 Parser::Parser() : reader(nullptr), event(nullptr), sessionState(false) {
   reader = new du::FileReader();
@@ -25,5 +33,113 @@ Parser& Parser::operator=(const Parser& other) {
 Parser::~Parser() { delete reader; }
 
 bool Parser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) { return true; }
+
+void Parser::RememberLoad(const du::SmartPtr<znk::AnnoSetTable>& newTable,
+                          znk::AsyncEvent* newEvent, bool readingSessionState) {
+  table = newTable;
+  event = newEvent;
+  sessionState = readingSessionState;
+}
+
+void Parser::EndLoad() {
+  event = nullptr;
+  table.Reset();
+}
+
+void Parser::LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& newTable,
+                                 znk::AsyncEvent* newEvent) {
+  RememberLoad(newTable, newEvent, false);
+  du::Symbol fileSource;
+  if (!table.IsNull()) {
+    const du::SmartPtr<znk::Structure> structure = table->GetStructure();
+    if (!structure.IsNull()) structure->GetAnnoSetTableFileSource(fileSource);
+  }
+  if (!fileSource.IsNull()) {
+    // The load goes on in OnComplete, with table and event still remembered.
+    GetFile(du::GetURLForFileSource(fileSource, du::Symbol::EMPTY), false, du::Symbol::EMPTY);
+    return;
+  }
+  if (event != nullptr) event->ReportFailure("Failed to get etb file", 1);
+  EndLoad();
+}
+
+void Parser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
+                              znk::AsyncEvent* newEvent) {
+  RememberLoad(newTable, newEvent, true);
+  du::SmartPtr<znk::Structure> structure;
+  if (!table.IsNull()) structure = table->GetStructure();
+  bool parsed = false;
+  if (!structure.IsNull()) {
+    du::Symbol etbFile;
+    structure->GetSessionStateEtbFileName(etbFile);
+    if (!etbFile.IsNull()) parsed = Parse(etbFile);
+  }
+  if (event != nullptr) {
+    if (parsed) {
+      event->ReportSuccess();
+    } else {
+      event->ReportFailure("Failed to get session state file", 1);
+    }
+  }
+  EndLoad();
+}
+
+void Parser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
+  if (status == 0) {
+    du::Symbol path;
+    GetAsyncFileName(requestId, path);
+    ParseETBFile(path);
+  } else if (status == 1) {
+    if (event != nullptr) event->ReportFailure("Failed to get etb file", 1);
+    EndLoad();
+  }
+}
+
+bool Parser::Parse(const du::Symbol& fileName) {
+  if (table.IsNull() || fileName.IsNull()) return false;
+  const du::SmartPtr<znk::Structure> structure = table->GetStructure();
+  du::Symbol sessionStateURL;
+  if (!structure.IsNull()) structure->GetSessionStateURL(sessionStateURL);
+  // A table that holds entries already is only read into for a session.
+  if (!table->IsEmpty() && sessionStateURL.IsNull()) return false;
+
+  if (!reader->Open(fileName, 0, 0x2000)) {
+    kTracer(dp::TraceType(2)) << "Failed to open file: " << fileName;
+    return false;
+  }
+  try {
+    du::LineReader lines(reader, 0);
+    while (lines.ReadLine()) ParseLine(lines.GetBuffer(), lines);
+  } catch (bool) {
+    return false;  // what was read stays in the table
+  }
+  return true;  // the reader stays open until the next Open, Close or the parser's end
+}
+
+void Parser::ParseETBFile(const du::Symbol& fileName) {
+  if (table.IsNull()) {
+    if (event != nullptr) {
+      event->ReportFailure("Structure has no associated annotation set table", 1);
+    }
+  } else {
+    // A reader of its own, so the file is let go of as soon as this parse ends.
+    Parser fresh;
+    fresh.table = table;
+    fresh.sessionState = sessionState;
+    const bool parsed = fresh.Parse(fileName);
+    if (event != nullptr) {
+      if (parsed) {
+        event->ReportSuccess();
+      } else {
+        event->ReportFailure("Failed to parse etb file", 1);
+      }
+    }
+  }
+  EndLoad();
+}
+
+bool Parser::Open(const du::Symbol& fileName) { return reader->Open(fileName, 0, 0x2000); }
+
+bool Parser::Close() { return reader->Close(); }
 
 }  // namespace etb

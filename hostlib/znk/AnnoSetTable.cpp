@@ -2,8 +2,21 @@
 
 namespace znk {
 
-AnnoSetTable::AnnoSetTable() noexcept = default;
+AnnoSetTable::AnnoSetTable(const du::SmartPtr<Structure>& structure) : structure_(structure) {}
 
 AnnoSetTable::~AnnoSetTable() = default;
+
+int AnnoSetTable::AddEntry(du::SmartPtr<AnnoSetTableEntry> entry) {
+  if (!entry.IsNull()) entries_.push_back(entry);
+  return int(entries_.size());
+}
+
+void AnnoSetTable::GetNumEntries(unsigned int& count) const noexcept {
+  count = static_cast<unsigned int>(entries_.size());
+}
+
+du::SmartPtr<AnnoSetTableEntry> AnnoSetTable::GetEntry(unsigned int index) const {
+  return index < entries_.size() ? entries_[index] : du::SmartPtr<AnnoSetTableEntry>();
+}
 
 }  // namespace znk

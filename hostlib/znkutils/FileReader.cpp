@@ -4,13 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+
 namespace du {
+
+namespace {
+constexpr std::size_t kMinimumBlockSize = 64 * 1024;
+}  // namespace
 
 FileReader::FileReader() noexcept = default;
 
 FileReader::~FileReader() { Close(); }
 
-bool FileReader::Open(const Symbol& path, int /*mode*/, unsigned int /*blockSize*/) {
+bool FileReader::Open(const Symbol& path, int /*mode*/, unsigned int blockSize) {
   Close();
   if (path.IsNull()) return false;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -21,6 +28,7 @@ bool FileReader::Open(const Symbol& path, int /*mode*/, unsigned int /*blockSize
     return false;
   }
   fd_ = fd;
+  blockSize_ = std::max<std::size_t>(blockSize, kMinimumBlockSize);
   return true;
 }
 
@@ -29,6 +37,15 @@ bool FileReader::Close() {
   ::close(fd_);
   fd_ = -1;
   return true;
+}
+
+std::size_t FileReader::Read(char* buffer, std::size_t size) {
+  if (fd_ < 0) return 0;
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got >= 0) return std::size_t(got);
+    if (errno != EINTR) throw false;
+  }
 }
 
 }  // namespace du

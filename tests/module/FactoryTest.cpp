@@ -108,6 +108,8 @@ TEST_F(FactoryTest, ADryPoolAnswersTrueWithOutEmptiedAndTheOldComponentReleased)
   }
 }
 
+// Every component answers progress with true. Loaders keep the save defaults and savers the load
+// defaults; the reserved slots keep theirs everywhere.
 TEST_F(FactoryTest, ComponentsAnswerProgressAndKeepTheInterfaceDefaults) {
   du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
   du::SmartPtr<znk::AnnoSetTableEntry> noEntry;
@@ -121,24 +123,26 @@ TEST_F(FactoryTest, ComponentsAnswerProgressAndKeepTheInterfaceDefaults) {
 
     EXPECT_TRUE(parser->OnProgress(7, 0));
     EXPECT_TRUE(parser->OnProgress(7, 255));
-    standin::RecordingEvent event;
-    parser->OnComplete(7, znk::BaseAsyncEvent::EVENT_DELIVERED);
     parser->ReservedAction1();
     parser->ReservedAction2();
-    parser->LoadAnnotationTable(table, &event);
-    parser->LoadSessionState(table, &event);
-    parser->LoadAnnotationTable(du::SmartPtr<znk::AnnoSetTable>(), nullptr);
     parser->ReservedAction3();
-    EXPECT_EQ(event.reportCount(), 0);
-    EXPECT_EQ(table->GetReferenceCount(), 1) << "no load holds on to the table";
     EXPECT_FALSE(parser->ReservedQuery1());
-    EXPECT_FALSE(parser->SaveAnnotationTable(table, noEntry, "", true, false));
-    EXPECT_FALSE(parser->SaveDefaultAnnotationTable(table, noEntry, false, "x.etb"));
     EXPECT_FALSE(parser->ReservedQuery2());
     EXPECT_FALSE(parser->ReservedQuery3());
     EXPECT_EQ(parser->ReservedCount(), 0);
     EXPECT_TRUE(parser->GetParserName().IsNull());
     EXPECT_FALSE(parser->IsPresaveNeeded());
+    if (std::string(row.role) == "loader") {
+      EXPECT_FALSE(parser->SaveAnnotationTable(table, noEntry, "", true, false));
+      EXPECT_FALSE(parser->SaveDefaultAnnotationTable(table, noEntry, false, "x.etb"));
+    } else {
+      standin::RecordingEvent event;
+      parser->OnComplete(7, znk::BaseAsyncEvent::EVENT_DELIVERED);
+      parser->LoadAnnotationTable(table, &event);
+      parser->LoadSessionState(table, &event);
+      EXPECT_EQ(event.reportCount(), 0);
+      EXPECT_EQ(table->GetReferenceCount(), 1) << "a saver holds on to no table";
+    }
   }
 }
 

@@ -1,8 +1,10 @@
 // Test main: after every test, the stand-in host must be back where the test found it: no
-// reference held, no ledger breach, no pooled or reference-counted object alive, no symbol text
-// left over.
+// reference held, no fetch pending, no ledger breach, no pooled or reference-counted object alive,
+// no symbol text left over.
 #include <gtest/gtest.h>
 
+#include "standin/Fetch.h"
+#include "standin/HostTemp.h"
 #include "standin/Ledger.h"
 #include "standin/Pool.h"
 
@@ -15,6 +17,9 @@ class HostChecks : public testing::EmptyTestEventListener {
   }
 
   void OnTestEnd(const testing::TestInfo& /*test*/) override {
+    if (const std::size_t cancelled = standin::CancelFetches(); cancelled > 0) {
+      ADD_FAILURE() << cancelled << " fetch(es) left undelivered";
+    }
     for (const std::string& violation : standin::TakeLedgerViolations()) {
       ADD_FAILURE() << "reference ledger: " << violation;
     }
@@ -37,5 +42,7 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   standin::EnableReferenceLedger(true);
   testing::UnitTest::GetInstance()->listeners().Append(new HostChecks);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  standin::RemoveHostTempDir();
+  return result;
 }

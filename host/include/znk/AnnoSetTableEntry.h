@@ -3,18 +3,34 @@
 #include "dg/Color.h"
 #include "du/HostApi.h"
 #include "du/RefCounted.h"
+#include "du/SmartPtr.h"
 #include "du/Symbol.h"
+#include "znk/AnnoSetTableEntryData.h"
+#include "znk/MemoryPoolAllocated.h"
 
 namespace znk {
 
-// One entry of an annotation set table. Loaders and savers read and write the public members
-// directly, so their order is part of the host's binary interface.
-class ZN_HOST_API AnnoSetTableEntry : public du::RefCounted {
+// One entry of an annotation set table, pooled like other host objects. Loaders and savers read
+// and write the public members directly, so their order is part of the host's binary interface.
+class ZN_HOST_API AnnoSetTableEntry : public MemoryPoolAllocated, public du::RefCounted {
  public:
-  AnnoSetTableEntry() noexcept;
+  // A new entry from `data`, with the given file, states and preference mark; its colour is
+  // unset (hasColor false). False, with `out` emptied, when the pool has no memory.
+  static bool Create(du::SmartPtr<AnnoSetTableEntry>& out, const AnnoSetTableEntryData& data,
+                     const du::Symbol& file, int accessState, int secondState, bool isPreference);
+
   AnnoSetTableEntry(const AnnoSetTableEntry&) = delete;
   AnnoSetTableEntry& operator=(const AnnoSetTableEntry&) = delete;
   ~AnnoSetTableEntry() override;
+
+  int GetCompId() const noexcept { return componentId_; }
+  const du::Symbol& GetCompName() const noexcept { return componentName_; }
+  const du::Symbol& GetPropName() const noexcept { return propertyName_; }
+  // The property value; this host keeps no value lists, so there is nothing to combine.
+  const du::Symbol& GetCombinedPropValueAndListString() const noexcept { return propertyValue_; }
+  const du::Symbol& GetName() const noexcept { return name_; }
+  // The name; this host's entries carry no component path.
+  const du::Symbol& GetNameAndPath() const noexcept { return name_; }
 
   du::Symbol file;
   du::Symbol sessionAstFile;
@@ -28,6 +44,15 @@ class ZN_HOST_API AnnoSetTableEntry : public du::RefCounted {
   bool isPreference = false;
   bool hasColor = false;
   dg::Color color;
+
+ private:
+  explicit AnnoSetTableEntry(const AnnoSetTableEntryData& data) noexcept;
+
+  int componentId_;
+  du::Symbol componentName_;
+  du::Symbol propertyName_;
+  du::Symbol propertyValue_;
+  du::Symbol name_;
 };
 
 }  // namespace znk

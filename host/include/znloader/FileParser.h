@@ -29,6 +29,14 @@ class ZN_HOST_API FileParser : public znk::MemoryPoolAllocated, public du::RefCo
   virtual du::Symbol GetParserName() const;
   virtual bool IsPresaveNeeded() const;
   virtual bool Presave();
+
+  // Starts fetching `url` (file:// or a local path) and answers the request's identifier; the
+  // host later calls OnComplete with it. The request holds a reference to this parser until the
+  // completion is delivered or cancelled, so the parser must be reference-counted by then.
+  // `reserved` and `base` are unused by this host.
+  std::uint64_t GetFile(const du::Symbol& url, bool reserved, const du::Symbol& base);
+  // The local path of a fetched file, for a request that is pending or being delivered.
+  bool GetAsyncFileName(std::uint64_t requestId, du::Symbol& path) const;
 };
 
 }  // namespace znloader

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "znk/AsyncEvent.h"
+
+// The host side of FileParser::GetFile. A fetch copies the source into the host's download cache
+// (GetTempDir(true)/fetch-cache) at once and queues its completion: status 0 with the copy, or 1
+// when the source cannot be read. Nothing reaches a parser until the host pumps.
+namespace standin {
+
+// Delivers every completion queued so far, oldest first, and answers how many; may run on any
+// thread. Completions queued while pumping wait for the next pump.
+std::size_t PumpFetches();
+
+// Requests queued and not yet delivered.
+std::vector<std::uint64_t> PendingFetches();
+
+// Delivers one pending request now with the given status, whatever the fetch itself gave.
+// False when no such request is pending.
+bool CompleteFetch(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status);
+
+// Drops every pending request without calling its parser (and so releases the parsers).
+std::size_t CancelFetches();
+
+}  // namespace standin

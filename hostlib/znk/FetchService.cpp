@@ -1,0 +1,152 @@
+// The stand-in's fetch: FileParser::GetFile copies the source into the download cache at once
+// and queues the completion; the host delivers it when it pumps.
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "du/FileSystem.h"
+#include "du/SmartPtr.h"
+#include "standin/Fetch.h"
+#include "znloader/FileParser.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Request {
+  std::uint64_t id;
+  // Keeps the parser alive until its completion has been delivered or cancelled.
+  du::SmartPtr<znloader::FileParser> parser;
+  znk::BaseAsyncEvent::EventStatus status;
+};
+
+struct Service {
+  std::mutex mutex;
+  std::uint64_t nextId = 1;
+  std::deque<std::unique_ptr<Request>> pending;
+  // Local paths of requests pending or being delivered.
+  std::unordered_map<std::uint64_t, std::string> paths;
+};
+
+Service& TheService() {
+  static Service* service = new Service;  // never destroyed: completions may outlive statics
+  return *service;
+}
+
+// A local path for a file:// URL or a plain path; empty for any other scheme.
+std::string LocalPathOf(const std::string& url) {
+  const std::string filePrefix = "file://";
+  if (url.compare(0, filePrefix.size(), filePrefix) == 0) return url.substr(filePrefix.size());
+  return url.find("://") == std::string::npos ? url : std::string();
+}
+
+// Copies a readable regular file into the cache; false when it cannot.
+bool Download(const std::string& source, std::uint64_t id, std::string& cached) {
+  std::error_code error;
+  if (source.empty() || !fs::is_regular_file(source, error)) return false;
+  const fs::path cache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
+  fs::create_directories(cache, error);
+  cached = (cache / (std::to_string(id) + "-" + fs::path(source).filename().string())).string();
+  return fs::copy_file(source, cached, fs::copy_options::overwrite_existing, error) && !error;
+}
+
+void Deliver(std::unique_ptr<Request> request, znk::BaseAsyncEvent::EventStatus status) {
+  request->parser->OnComplete(request->id, status);
+  Service& service = TheService();
+  std::lock_guard<std::mutex> lock(service.mutex);
+  service.paths.erase(request->id);
+}
+
+std::unique_ptr<Request> TakePending(Service& service, std::uint64_t id) {
+  std::lock_guard<std::mutex> lock(service.mutex);
+  for (auto it = service.pending.begin(); it != service.pending.end(); ++it) {
+    if ((*it)->id != id) continue;
+    std::unique_ptr<Request> request = std::move(*it);
+    service.pending.erase(it);
+    return request;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+namespace znloader {
+
+std::uint64_t FileParser::GetFile(const du::Symbol& url, bool /*reserved*/,
+                                  const du::Symbol& /*base*/) {
+  Service& service = TheService();
+  std::uint64_t id = 0;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    id = service.nextId++;
+  }
+  std::string cached;
+  const bool fetched = Download(LocalPathOf(url.safe_c_str()), id, cached);
+  auto request = std::make_unique<Request>();
+  request->id = id;
+  request->parser = this;
+  request->status =
+      fetched ? znk::BaseAsyncEvent::EVENT_DELIVERED : znk::BaseAsyncEvent::EVENT_FAILED;
+  std::lock_guard<std::mutex> lock(service.mutex);
+  if (fetched) service.paths[id] = cached;
+  service.pending.push_back(std::move(request));
+  return id;
+}
+
+bool FileParser::GetAsyncFileName(std::uint64_t requestId, du::Symbol& path) const {
+  Service& service = TheService();
+  std::lock_guard<std::mutex> lock(service.mutex);
+  const auto found = service.paths.find(requestId);
+  if (found == service.paths.end()) return false;
+  path = found->second;
+  return true;
+}
+
+}  // namespace znloader
+
+namespace standin {
+
+std::size_t PumpFetches() {
+  Service& service = TheService();
+  std::deque<std::unique_ptr<Request>> batch;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    batch.swap(service.pending);
+  }
+  const std::size_t count = batch.size();
+  for (std::unique_ptr<Request>& request : batch) {
+    const znk::BaseAsyncEvent::EventStatus status = request->status;
+    Deliver(std::move(request), status);
+  }
+  return count;
+}
+
+std::vector<std::uint64_t> PendingFetches() {
+  Service& service = TheService();
+  std::lock_guard<std::mutex> lock(service.mutex);
+  std::vector<std::uint64_t> ids;
+  for (const std::unique_ptr<Request>& request : service.pending) ids.push_back(request->id);
+  return ids;
+}
+
+bool CompleteFetch(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
+  std::unique_ptr<Request> request = TakePending(TheService(), requestId);
+  if (request == nullptr) return false;
+  Deliver(std::move(request), status);
+  return true;
+}
+
+std::size_t CancelFetches() {
+  Service& service = TheService();
+  std::deque<std::unique_ptr<Request>> cancelled;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    cancelled.swap(service.pending);
+    service.paths.clear();
+  }
+  return cancelled.size();  // the parsers are released here, outside the lock
+}
+
+}  // namespace standin

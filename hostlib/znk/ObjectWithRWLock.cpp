@@ -1,0 +1,7 @@
+#include "znk/ObjectWithRWLock.h"
+
+namespace znk {
+
+ObjectWithRWLock::~ObjectWithRWLock() = default;
+
+}  // namespace znk

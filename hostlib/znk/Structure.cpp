@@ -1,0 +1,21 @@
+#include "znk/Structure.h"
+
+namespace znk {
+
+Structure::Structure() : root_(new ComponentNode) {}
+
+Structure::~Structure() = default;
+
+void Structure::GetFileSource(du::Symbol& out) const { out = fileSource_; }
+
+void Structure::GetAnnoSetTableFileSource(du::Symbol& out) const { out = tableFileSource_; }
+
+void Structure::GetSessionStateURL(du::Symbol& out) const { out = sessionStateURL_; }
+
+void Structure::GetSessionStateEtbFileName(du::Symbol& out) const { out = sessionStateEtbFile_; }
+
+void Structure::GetSessionStateAstFileName(du::Symbol& out) const { out = sessionStateAstFile_; }
+
+void Structure::GetRoot(du::SmartPtr<ComponentNode>& out) const { out = root_; }
+
+}  // namespace znk

@@ -1,0 +1,70 @@
+#include "du/LineReader.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "du/FileReader.h"
+#include "standin/LineFaults.h"
+
+namespace {
+std::atomic<long> throwOnLine{0};
+}  // namespace
+
+void standin::ThrowOnLine(long n) { throwOnLine.store(n); }
+
+namespace du {
+
+// Lines are handed out in place: the line feed that ends a line is overwritten by the NUL, so a
+// line that lies inside the block costs no copy. Only a line that runs past the block's end
+// moves (to the block's start) and, when it fills the block, makes the block grow.
+LineReader::LineReader(FileReader* reader, int /*mode*/) : reader_(reader) {
+  const std::size_t blockSize = reader != nullptr ? reader->GetBlockSize() : 0;
+  block_.resize(blockSize > 0 ? blockSize : 64 * 1024);
+}
+
+LineReader::~LineReader() = default;
+
+bool LineReader::ReadLine() {
+  for (;;) {
+    char* data = block_.data();
+    void* feed = std::memchr(data + begin_ + scanned_, '\n', end_ - begin_ - scanned_);
+    std::size_t lineEnd = 0;
+    if (feed != nullptr) {
+      lineEnd = std::size_t(static_cast<char*>(feed) - data);
+    } else if (atEnd_ || !FillMore()) {
+      if (begin_ == end_) return false;
+      lineEnd = end_;  // the last line has no line feed
+    } else {
+      continue;
+    }
+    if (throwOnLine.load(std::memory_order_relaxed) == ++linesRead_) throw true;
+    line_ = data + begin_;
+    data[lineEnd] = '\0';
+    if (feed != nullptr && lineEnd > begin_ && data[lineEnd - 1] == '\r') data[lineEnd - 1] = '\0';
+    begin_ = lineEnd < end_ ? lineEnd + 1 : end_;
+    scanned_ = 0;
+    return true;
+  }
+}
+
+// Reads more bytes behind the unfinished line; false at end of file.
+bool LineReader::FillMore() {
+  scanned_ = end_ - begin_;
+  if (begin_ > 0) {
+    std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  // One byte stays free for the NUL that ends a last line without line feed.
+  if (block_.size() - end_ < 2) block_.resize(block_.size() * 2);
+  const std::size_t got =
+      reader_ != nullptr ? reader_->Read(block_.data() + end_, block_.size() - end_ - 1) : 0;
+  if (got == 0) {
+    atEnd_ = true;
+    return false;
+  }
+  end_ += got;
+  return true;
+}
+
+}  // namespace du
