@@ -6,6 +6,7 @@ AnnoSetTable::AnnoSetTable(const du::SmartPtr<Structure>& structure) : structure
 
 AnnoSetTable::~AnnoSetTable() = default;
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): the host's interface takes it by value
 int AnnoSetTable::AddEntry(du::SmartPtr<AnnoSetTableEntry> entry) {
   if (!entry.IsNull()) entries_.push_back(entry);
   return int(entries_.size());

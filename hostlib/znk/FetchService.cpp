@@ -52,11 +52,21 @@ bool Download(const std::string& source, std::uint64_t id, std::string& cached) 
   return fs::copy_file(source, cached, fs::copy_options::overwrite_existing, error) && !error;
 }
 
+// Hands the completion to the parser, then drops the cached copy: the parser has had its one
+// chance to read it (or to move it somewhere else), and a long-running host must not pile them up.
 void Deliver(std::unique_ptr<Request> request, znk::BaseAsyncEvent::EventStatus status) {
   request->parser->OnComplete(request->id, status);
   Service& service = TheService();
-  std::lock_guard<std::mutex> lock(service.mutex);
-  service.paths.erase(request->id);
+  std::string cached;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    const auto found = service.paths.find(request->id);
+    if (found == service.paths.end()) return;
+    cached = std::move(found->second);
+    service.paths.erase(found);
+  }
+  std::error_code ignored;
+  fs::remove(cached, ignored);
 }
 
 std::unique_ptr<Request> TakePending(Service& service, std::uint64_t id) {

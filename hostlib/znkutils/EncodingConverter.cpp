@@ -3,13 +3,10 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 namespace du {
-
-namespace {
-const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);
-}  // namespace
 
 const char* EncodingConverter::UTF8() { return "UTF-8"; }
 
@@ -32,7 +29,8 @@ bool EncodingConverter::Convert(const std::string& input, std::string& output,
   if (!opened_) {
     opened_ = true;
     iconv_t handle = iconv_open(to_.c_str(), from_.c_str());
-    handle_ = handle == kNoHandle ? nullptr : handle;
+    // iconv_open answers (iconv_t)-1 for a pair it does not know.
+    handle_ = reinterpret_cast<std::intptr_t>(handle) == -1 ? nullptr : handle;
   }
   if (handle_ == nullptr) {
     output = input;

@@ -10,7 +10,7 @@
 namespace du {
 
 namespace {
-constexpr std::size_t kMinimumBlockSize = 64 * 1024;
+constexpr std::size_t kMinimumBlockSize = std::size_t{64} * 1024;
 }  // namespace
 
 FileReader::FileReader() noexcept = default;

@@ -19,7 +19,7 @@ namespace du {
 // moves (to the block's start) and, when it fills the block, makes the block grow.
 LineReader::LineReader(FileReader* reader, int /*mode*/) : reader_(reader) {
   const std::size_t blockSize = reader != nullptr ? reader->GetBlockSize() : 0;
-  block_.resize(blockSize > 0 ? blockSize : 64 * 1024);
+  block_.resize(blockSize > 0 ? blockSize : std::size_t{64} * 1024);
 }
 
 LineReader::~LineReader() = default;

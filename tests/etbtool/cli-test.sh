@@ -42,7 +42,8 @@ check 2 "etbtool:" "$etbtool" frobnicate
 check 2 "etbtool:" "$etbtool"
 
 demo=$("$etbtool" demo 2>&1); status=$?
-if [ "$status" -ne 0 ] || [ "$(grep -c -E 'etb::|zip::' <<<"$demo")" -ne 5 ]; then
+if [ "$status" -ne 0 ] || [ "$(grep -c -E 'etb::|zip::' <<<"$demo")" -ne 5 ] \
+    || ! grep -q -x 'Every step did what it should.' <<<"$demo"; then
   echo "FAIL: demo -> status $status"; echo "$demo"; failures=$((failures + 1))
 fi
 

@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "ModuleLoader.h"
+#include "standin/HostTemp.h"
 
 namespace {
 
@@ -20,6 +21,15 @@ int Run(int argc, char** argv) {
   probe->add_option("ROLE", role, "loader or saver")->required();
   probe->add_option("KIND", kind, "annotation or preferences")->required();
   probe->add_option("FORMAT", format, "etb or zip")->required();
+
+  LoadOptions load;
+  CLI::App* loadCommand =
+      app.add_subcommand("load", "load an ETB file as a host does and print it");
+  loadCommand->add_option("FILE", load.file, "the ETB file")->required();
+  loadCommand->add_option("--model", load.model,
+                          "the product file the structure was loaded from (.ed/.edz: convert)");
+  loadCommand->add_flag("--json", load.json, "print the JSON document");
+  loadCommand->add_flag("--summary", load.summary, "print only the outcome and the counts");
 
   CLI::App* demo = app.add_subcommand("demo", "a guided tour of the module on bundled samples");
 
@@ -40,9 +50,12 @@ int Run(int argc, char** argv) {
     return kExitUsage;
   }
 
-  if (probe->parsed()) return RunProbe(*module, role, kind, format, std::cout);
-  if (demo->parsed()) return RunDemo(*module, std::cout);
-  return kExitUsage;
+  int status = kExitUsage;
+  if (probe->parsed()) status = RunProbe(*module, role, kind, format, std::cout);
+  if (loadCommand->parsed()) status = RunLoad(*module, load, std::cout);
+  if (demo->parsed()) status = RunDemo(*module, std::cout);
+  standin::RemoveHostTempDir();  // the download cache goes with the host
+  return status;
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 
 // The host side of FileParser::GetFile. A fetch copies the source into the host's download cache
 // (GetTempDir(true)/fetch-cache) at once and queues its completion: status 0 with the copy, or 1
-// when the source cannot be read. Nothing reaches a parser until the host pumps.
+// when the source cannot be read. Nothing reaches a parser until the host pumps, and the copy is
+// removed once its completion has been delivered (a parser that moved it keeps it).
 namespace standin {
 
 // Delivers every completion queued so far, oldest first, and answers how many; may run on any

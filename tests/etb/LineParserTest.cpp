@@ -1,0 +1,146 @@
+// ETB records as the loader reads them, file in and table out through the host's load road.
+#include <gtest/gtest.h>
+
+#include "EtbFiles.h"
+#include "znk/Structure.h"
+
+namespace {
+
+using testing_support::DescribeEntries;
+using testing_support::LoadAnnotations;
+using testing_support::MakeTable;
+using testing_support::ScratchDir;
+using Entries = std::vector<std::string>;
+
+struct RecordCase {
+  const char* name;
+  std::string text;
+  Entries expected;  // id|component|property|value|name|file|type|access|second|comment|x1|x2
+};
+
+const std::string S = "<@@>";
+// Columns 1 to 7 of an ordinary record, ready for more columns.
+const std::string kHead = "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0";
+
+const RecordCase kRecordCases[] = {
+    {"seven columns make a complete record",
+     "5" + S + "Bolt" + S + "Torque" + S + "40 Nm" + S + "Check" + S + "part.znd" + S + "0\n",
+     {"5|Bolt|Torque|40 Nm|Check|part.znd|0|0|0|-|-|-"}},
+    {"five separators are too few",
+     "5" + S + "Bolt" + S + "T" + S + "40" + S + "C" + S + "x\n",
+     {}},
+    {"lines without records", "\n\nno separator at all\n" + S + S + "\n", {}},
+    {"empty text columns are empty texts",
+     "1" + S + S + S + S + S + S + "2\n",
+     {"1||||||2|0|0|-|-|-"}},
+    {"columns past the eleventh are ignored",
+     kHead + S + "3" + S + "1" + S + "x1" + S + "x2" + S + "twelve\n",
+     {"1|a|b|c|d|f|0|3|1|-|x1|x2"}},
+    {"an empty column 10 hides column 11",
+     kHead + S + "0" + S + "2" + S + S + "tail\n",
+     {"1|a|b|c|d|f|0|0|2|-|-|-"}},
+    {"integer columns read like atoi",
+     "abc" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + " 9x" + S + "0" + S + "  7 \n" +
+         " -4" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "+12" + S + "0" + S + "-\n",
+     {"0|a|b|c|d|f|9|0|7|-|-|-", "-4|a|b|c|d|f|12|0|0|-|-|-"}},
+    {"column 8: access state then a comment from its third byte",
+     kHead + S + "0 Check torque" + S + "0\n" + kHead + S + "1 x\n" + kHead + S + "0 ab" + S +
+         "0\n" + kHead + S + "12 word" + S + "0\n" + kHead + S + "abc\n" + kHead + S + "xyzw" + S +
+         "0\n" + kHead + S + "-5\n" + kHead + S + "99999999999 n" + S + "0\n" + kHead + S +
+         "0 note" + S + "1\n",
+     {"1|a|b|c|d|f|0|0|0|Check torque|-|-", "1|a|b|c|d|f|0|1|0|-|-|-", "1|a|b|c|d|f|0|0|0|ab|-|-",
+      "1|a|b|c|d|f|0|12|0| word|-|-", "1|a|b|c|d|f|0|0|0|-|-|-", "1|a|b|c|d|f|0|0|0|zw|-|-",
+      "1|a|b|c|d|f|0|-5|0|-|-|-", "1|a|b|c|d|f|0|2147483647|0|999999999 n|-|-",
+      "1|a|b|c|d|f|0|0|1|note|-|-"}},
+    {"a comment goes on until a line with a separator",
+     "7" + S + "A" + S + "B" + S + "C" + S + "D" + S + "notes.txt" + S + "0" + S +
+         "0 first line\nsecond line" + S + "2" + S + "X\n",
+     {"7|A|B|C|D|notes.txt|0|0|2|first line\nsecond line|X|-"}},
+    {"a comment swallows the record that follows it",
+     kHead + S + "0 note\n2" + S + "B" + S + "C" + S + "D" + S + "E" + S + "g" + S + "0\n",
+     {"1|a|b|c|d|f|0|0|0|note\n2|C|D"}},
+    {"a comment over three lines, then the next record",
+     kHead + S + "0 part one\npart two\npart three" + S + "0" + S + "E1" + S + "E2\n" + kHead +
+         "\n",
+     {"1|a|b|c|d|f|0|0|0|part one\npart two\npart three|E1|E2", "1|a|b|c|d|f|0|0|0|-|-|-"}},
+    {"end of file ends a comment", kHead + S + "0 part one", {"1|a|b|c|d|f|0|0|0|part one|-|-"}},
+    {"a short column 8 at the end of a line pulls no line",
+     kHead + S + "1 x\n" + kHead + "\n",
+     {"1|a|b|c|d|f|0|1|0|-|-|-", "1|a|b|c|d|f|0|0|0|-|-|-"}},
+    {"CRLF lines and a last line without line feed",
+     kHead + S + "0" + S + "0" + S + "X\r\n" + kHead + "\r\n" + kHead,
+     {"1|a|b|c|d|f|0|0|0|-|X|-", "1|a|b|c|d|f|0|0|0|-|-|-", "1|a|b|c|d|f|0|0|0|-|-|-"}},
+    {"a byte-order mark belongs to the first column",
+     "\xEF\xBB\xBF" + kHead + "\n",
+     {"0|a|b|c|d|f|0|0|0|-|-|-"}},
+    {"a NUL byte ends its line's columns", "1" + S + std::string("a\0b", 3) + S + kHead + "\n", {}},
+    {"type 15 session files are read as .znd, case-sensitively",
+     "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "s.ast" + S + "15\n" + "1" + S + "a" + S +
+         "b" + S + "c" + S + "d" + S + "S.AST" + S + "15\n" + "1" + S + "a" + S + "b" + S + "c" +
+         S + "d" + S + "s.ast" + S + "14\n",
+     {"1|a|b|c|d|s.znd|15|0|0|-|-|-", "1|a|b|c|d|S.AST|15|0|0|-|-|-",
+      "1|a|b|c|d|s.ast|14|0|0|-|-|-"}},
+    {".zna files of types 1, 3 and 4 are view-state sources, not entries",
+     "0" + S + "c" + S + "p" + S + "v" + S + "V1" + S + "views.zna" + S + "1\n" + "0" + S + "c" +
+         S + "p" + S + "v" + S + "V3" + S + "views.zna" + S + "3\n" + "0" + S + "c" + S + "p" + S +
+         "v" + S + "V4" + S + ".zna" + S + "4\n" + "0" + S + "c" + S + "p" + S + "v" + S + "V2" +
+         S + "views.zna" + S + "2\n" + "0" + S + "c" + S + "p" + S + "v" + S + "V5" + S +
+         "VIEWS.ZNA" + S + "3\n",
+     {"0|c|p|v|V2|views.zna|2|0|0|-|-|-", "0|c|p|v|V5|VIEWS.ZNA|3|0|0|-|-|-"}},
+};
+
+TEST(EtbRecords, EachLineBecomesWhatItsColumnsSay) {
+  ScratchDir dir;
+  for (const RecordCase& c : kRecordCases) {
+    SCOPED_TRACE(c.name);
+    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("case.etb", c.text));
+    const testing_support::LoadOutcome outcome = LoadAnnotations(table);
+    EXPECT_TRUE(outcome.success) << outcome.message;
+    EXPECT_EQ(DescribeEntries(*table), c.expected);
+  }
+}
+
+TEST(EtbRecords, ViewStateSourcesGoToTheRootNode) {
+  ScratchDir dir;
+  const std::string text = "0" + S + "c" + S + "p" + S + "v" + S + "Front" + S + "views.zna" + S +
+                           "3\n" + "0" + S + "c" + S + "p" + S + "v" + S + "Back" + S + "b.zna" +
+                           S + "4\n";
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("views.etb", text));
+  ASSERT_TRUE(LoadAnnotations(table).success);
+  du::SmartPtr<znk::ComponentNode> root;
+  table->GetStructure()->GetRoot(root);
+  const auto& sources = root->GetViewStateSources();
+  ASSERT_EQ(sources.size(), 2U);
+  EXPECT_STREQ(sources[0]->GetName().c_str(), "Front");
+  EXPECT_STREQ(sources[0]->GetFile().c_str(), "views.zna");
+  EXPECT_EQ(sources[0]->GetType(), 2);
+  EXPECT_EQ(sources[0]->GetOwner(), root.get());
+  EXPECT_STREQ(sources[1]->GetName().c_str(), "Back");
+  EXPECT_TRUE(table->IsEmpty());
+}
+
+TEST(EtbRecords, ProductsFromEdFilesHaveTheirTextsConvertedButNeverTheComment) {
+  // WINDOWS-1252 is the system default: 0xE9 is an e with an acute accent.
+  ScratchDir dir;
+  const std::string record = "1" + S + "caf\xE9" + S + "p\xE9" + S + "v" + S + "n" + S +
+                             "f\xE9.znd" + S + "0" + S + "0 caf\xE9" + S + "0" + S + "\xE9" + S +
+                             "x\xE9\n";
+  const std::string file = dir.Write("enc.etb", record);
+  struct ModelCase {
+    const char* model;
+    bool converted;
+  };
+  for (const ModelCase& c : {ModelCase{"/p/model.ed", true}, ModelCase{"/p/model.EDZ", true},
+                             ModelCase{"/p/model.Ed", true}, ModelCase{"/p/model.ed2", false},
+                             ModelCase{"/p/model.edz.bak", false}, ModelCase{"/p.ed/model", false},
+                             ModelCase{"", false}}) {
+    SCOPED_TRACE(c.model);
+    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(file, c.model);
+    ASSERT_TRUE(LoadAnnotations(table).success);
+    const std::string e = c.converted ? "\xC3\xA9" : "\xE9";
+    EXPECT_EQ(DescribeEntries(*table), Entries{"1|caf" + e + "|p" + e + "|v|n|f" + e +
+                                               ".znd|0|0|0|caf\xE9|" + e + "|x" + e});
+  }
+}
+
+}  // namespace

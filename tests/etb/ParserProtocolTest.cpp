@@ -1,0 +1,186 @@
+// The loader's protocol with the host: fetch, completion, session state, and what the event
+// hears in every state.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "EtbFiles.h"
+#include "etb/Parser.h"
+#include "standin/Fetch.h"
+#include "standin/LineFaults.h"
+#include "standin/RecordingEvent.h"
+#include "znk/Structure.h"
+
+namespace {
+
+using testing_support::DescribeEntries;
+using testing_support::LoadAnnotations;
+using testing_support::MakeTable;
+using testing_support::ScratchDir;
+using Outcome = standin::RecordingEvent::Outcome;
+
+const std::string S = "<@@>";
+const std::string kRecord = "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0";
+
+struct LoaderTest : testing::Test {
+  ScratchDir dir;
+  du::SmartPtr<etb::Parser> parser{new etb::Parser};
+  standin::RecordingEvent event;
+};
+
+TEST_F(LoaderTest, LoadsWithoutAFileSourceFailAtOnceWithoutFetching) {
+  du::SmartPtr<znk::AnnoSetTable> noStructure(new znk::AnnoSetTable);
+  const du::SmartPtr<znk::AnnoSetTable> cases[] = {du::SmartPtr<znk::AnnoSetTable>(), noStructure,
+                                                   MakeTable("")};
+  for (const auto& table : cases) {
+    standin::RecordingEvent caseEvent;
+    const int references = table.IsNull() ? 0 : table->GetReferenceCount();
+    parser->LoadAnnotationTable(table, &caseEvent);
+    EXPECT_EQ(caseEvent.outcome(), Outcome::kFailure);
+    EXPECT_EQ(caseEvent.message(), "Failed to get etb file");
+    EXPECT_EQ(caseEvent.code(), 1);
+    EXPECT_TRUE(standin::PendingFetches().empty());
+    if (!table.IsNull()) {
+      EXPECT_EQ(table->GetReferenceCount(), references) << "the parser let go";
+    }
+  }
+  parser->LoadAnnotationTable(du::SmartPtr<znk::AnnoSetTable>(), nullptr);  // nobody to tell
+}
+
+TEST_F(LoaderTest, AFailedFetchReportsAndEndsTheLoad) {
+  for (const std::string& source : {dir.path() + "/missing.etb", dir.path()}) {
+    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(source);
+    const testing_support::LoadOutcome outcome = LoadAnnotations(table);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_EQ(outcome.message, "Failed to get etb file");
+    EXPECT_EQ(table->GetReferenceCount(), 1);
+  }
+}
+
+TEST_F(LoaderTest, OtherStatusesChangeNothingAndTheLaterDeliveryStillParses) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  parser->LoadAnnotationTable(table, &event);
+  EXPECT_EQ(table->GetReferenceCount(), 2) << "held while the fetch is out";
+  parser->OnComplete(99, znk::BaseAsyncEvent::EVENT_CANCELLED);
+  parser->OnComplete(99, znk::BaseAsyncEvent::EventStatus(7));
+  EXPECT_EQ(event.reportCount(), 0);
+  EXPECT_EQ(standin::PumpFetches(), 1U);
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+  EXPECT_EQ(event.reportCount(), 1);
+  EXPECT_EQ(DescribeEntries(*table).size(), 1U);
+  EXPECT_EQ(table->GetReferenceCount(), 1);
+}
+
+TEST_F(LoaderTest, WithoutAnEventTheTableIsStillFilled) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  parser->LoadAnnotationTable(table, nullptr);
+  parser.Reset();  // the outstanding fetch keeps the parser alive
+  EXPECT_EQ(standin::PumpFetches(), 1U);
+  EXPECT_EQ(DescribeEntries(*table).size(), 1U);
+}
+
+TEST_F(LoaderTest, ALateCompletionFindsTheParserIdle) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  parser->LoadAnnotationTable(table, &event);
+  standin::RecordingEvent sessionEvent;
+  parser->LoadSessionState(table, &sessionEvent);  // no session file: fails and ends idle
+  EXPECT_EQ(sessionEvent.message(), "Failed to get session state file");
+  EXPECT_EQ(standin::PumpFetches(), 1U);
+  EXPECT_EQ(event.reportCount(), 0);
+  EXPECT_EQ(sessionEvent.reportCount(), 1);
+  EXPECT_TRUE(table->IsEmpty());
+}
+
+TEST_F(LoaderTest, AFileThatCannotBeOpenedIsTracedAndFailsTheParse) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  standin::TraceCapture capture;
+  parser->LoadAnnotationTable(table, &event);
+  du::Symbol cached;
+  ASSERT_TRUE(parser->GetAsyncFileName(standin::PendingFetches().at(0), cached));
+  ASSERT_EQ(::unlink(cached.c_str()), 0);
+  standin::PumpFetches();
+  EXPECT_EQ(event.message(), "Failed to parse etb file");
+  const std::vector<standin::TraceLine> traces = capture.Lines();
+  ASSERT_EQ(traces.size(), 1U);
+  EXPECT_EQ(traces[0].tracer, "etb::Parser");
+  EXPECT_EQ(traces[0].type, 2);
+  EXPECT_EQ(traces[0].text, std::string("Failed to open file: ") + cached.c_str());
+}
+
+TEST_F(LoaderTest, AReadErrorKeepsTheEntriesReadBeforeIt) {
+  struct LineFault {
+    explicit LineFault(long n) { standin::ThrowOnLine(n); }
+    ~LineFault() { standin::ThrowOnLine(0); }
+  } fault(3);
+  du::SmartPtr<znk::AnnoSetTable> table =
+      MakeTable(dir.Write("a.etb", kRecord + "\n" + kRecord + "\n" + kRecord + "\n"));
+  const testing_support::LoadOutcome outcome = LoadAnnotations(table);
+  EXPECT_EQ(outcome.message, "Failed to parse etb file");
+  EXPECT_EQ(DescribeEntries(*table).size(), 2U);
+}
+
+TEST_F(LoaderTest, ATableWithEntriesIsOnlyReadIntoForASession) {
+  const std::string file = dir.Write("a.etb", kRecord + "\n");
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(file);
+  ASSERT_TRUE(LoadAnnotations(table).success);
+
+  testing_support::LoadOutcome again = LoadAnnotations(table);
+  EXPECT_EQ(again.message, "Failed to parse etb file");
+  EXPECT_TRUE(again.traces.empty()) << "the file is not even opened";
+  EXPECT_EQ(DescribeEntries(*table).size(), 1U);
+
+  table->GetStructure()->SetSessionStateURL("file:///session.zip");
+  EXPECT_TRUE(LoadAnnotations(table).success);
+  EXPECT_EQ(DescribeEntries(*table).size(), 2U);
+}
+
+TEST_F(LoaderTest, SessionStateEntriesGoToTheStructure) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  du::SmartPtr<znk::Structure> structure = table->GetStructure();
+  structure->SetSessionStateEtbFileName(
+      dir.Write("s.etb", kRecord + S + "0 note" + S + "0" + S + "x1\n" + "2" + S + "a" + S + "b" +
+                             S + "c" + S + "d" + S + "v.ast" + S + "15\n"));
+  structure->SetSessionStateAstFileName("/tmp/s.ast");
+  parser->LoadSessionState(table, &event);
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+  EXPECT_TRUE(standin::PendingFetches().empty()) << "read in place, never fetched";
+  EXPECT_TRUE(table->IsEmpty());
+  const du::SmartPtr<znk::AnnoSetTableEntry>& entry = structure->GetSessionStateAnnoEntry();
+  ASSERT_FALSE(entry.IsNull());
+  // The last record wins; session entries are type 16 and carry neither comment nor extras.
+  EXPECT_EQ(testing_support::Describe(*entry), "2|a|b|c|d|v.znd|16|0|0|-|-|-");
+  EXPECT_STREQ(entry->sessionAstFile.c_str(), "/tmp/s.ast");
+  EXPECT_FALSE(entry->isPreference);
+  EXPECT_EQ(table->GetReferenceCount(), 1);
+}
+
+TEST_F(LoaderTest, SessionStateWithoutAReadableFileFails) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  standin::TraceCapture capture;
+  parser->LoadSessionState(table, &event);
+  EXPECT_EQ(event.message(), "Failed to get session state file");
+  EXPECT_TRUE(capture.Lines().empty()) << "no name, no attempt";
+
+  table->GetStructure()->SetSessionStateEtbFileName(dir.path() + "/missing.etb");
+  standin::RecordingEvent second;
+  parser->LoadSessionState(table, &second);
+  EXPECT_EQ(second.message(), "Failed to get session state file");
+  ASSERT_EQ(capture.Lines().size(), 1U);
+  EXPECT_EQ(capture.Lines()[0].text, "Failed to open file: " + dir.path() + "/missing.etb");
+  parser->LoadSessionState(du::SmartPtr<znk::AnnoSetTable>(), nullptr);
+}
+
+TEST_F(LoaderTest, ACopyOfALoadingParserSharesTheTableUnderItsOwnReference) {
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  parser->LoadAnnotationTable(table, &event);
+  {
+    etb::Parser copy(*parser);
+    etb::Parser assigned;
+    assigned = copy;
+    EXPECT_EQ(table->GetReferenceCount(), 4);
+  }
+  EXPECT_EQ(table->GetReferenceCount(), 2);
+  standin::PumpFetches();
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+}
+
+}  // namespace

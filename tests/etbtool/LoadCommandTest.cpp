@@ -1,0 +1,106 @@
+// etbtool load end to end: the real executable, the real module, the contract's JSON document.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "ScratchDir.h"
+
+namespace {
+
+using nlohmann::json;
+using testing_support::ScratchDir;
+
+struct ToolRun {
+  int status;
+  std::string out;
+};
+
+// Runs etbtool with `arguments` (already quoted for the shell); standard error is dropped.
+ToolRun Etbtool(const std::string& arguments) {
+  const std::string command = std::string(ETBTOOL_PATH) + " " + arguments + " 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+    out.append(buffer, got);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+const std::string S = "<@@>";
+
+TEST(EtbtoolLoad, PrintsTheContractsDocument) {
+  ScratchDir dir;
+  const std::string file = dir.Write(
+      "sample file.etb", "5" + S + "Bolt" + S + "Torque" + S + "40 Nm" + S + "Check" + S +
+                             "part.znd" + S + "0" + S + "0 first line\nsecond line" + S + "2" + S +
+                             "X" + S + "Y\n0" + S + "c" + S + "p" + S + "v" + S + "Front" + S +
+                             "views.zna" + S + "3\nnot a record\n1" + S + "caf\xE9" + S + "b" + S +
+                             "c" + S + "d" + S + "f" + S + "0\n");
+  const ToolRun run = Etbtool("load '" + file + "' --json");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const json document = json::parse(run.out);
+  EXPECT_EQ(document["result"], "success");
+  EXPECT_FALSE(document.contains("message"));
+  ASSERT_EQ(document["entries"].size(), 2U);
+  EXPECT_EQ(document["entries"][0],
+            json::parse(R"({"componentId": 5, "componentName": "Bolt", "propertyName": "Torque",
+                "propertyValue": "40 Nm", "name": "Check", "file": "part.znd",
+                "annotationType": 0, "accessState": 0, "secondState": 2,
+                "comment": "first line\nsecond line", "extraText1": "X", "extraText2": "Y",
+                "sessionAstFile": null, "isPreference": false, "hasColor": false,
+                "color": 255})"));
+  EXPECT_EQ(document["entries"][1]["componentName"], "caf\xEF\xBF\xBD") << "invalid UTF-8 shown";
+  EXPECT_EQ(document["entries"][1]["comment"], nullptr);
+  EXPECT_EQ(document["viewStateSources"],
+            json::parse(R"([{"name": "Front", "file": "views.zna", "type": 2}])"));
+  EXPECT_EQ(document["session"],
+            json::parse(R"({"etbFile": null, "astFile": null, "entry": null})"));
+  EXPECT_EQ(document["traces"], json::array());
+
+  const ToolRun converted = Etbtool("load '" + file + "' --model /x/model.EDZ --json");
+  EXPECT_EQ(json::parse(converted.out)["entries"][1]["componentName"], "caf\xC3\xA9");
+
+  const ToolRun summary = Etbtool("load '" + file + "' --json --summary");
+  const json counted = json::parse(summary.out);
+  EXPECT_EQ(counted["entryCount"], 2);
+  EXPECT_FALSE(counted.contains("entries"));
+
+  const ToolRun human = Etbtool("load '" + file + "' --summary");
+  EXPECT_EQ(human.out, "success: 2 entries, 1 view-state source\n");
+}
+
+TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
+  ScratchDir dir;
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += char((i * 7919) % 256);
+  struct Case {
+    std::string path;
+    int status;
+    const char* result;
+    const char* message;
+    std::size_t entries;
+  };
+  const Case cases[] = {
+      {dir.path() + "/nosuch.etb", 1, "failure", "Failed to get etb file", 0},
+      {dir.path(), 1, "failure", "Failed to get etb file", 0},
+      {dir.Write("garbage.etb", garbage), 0, "success", nullptr, 0},
+      {dir.Write("empty.etb", ""), 0, "success", nullptr, 0},
+      {dir.Write("huge.etb", std::string(10 * 1024 * 1024, 'z')), 0, "success", nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const ToolRun run = Etbtool("load '" + c.path + "' --json");
+    EXPECT_EQ(run.status, c.status);
+    const json document = json::parse(run.out);
+    EXPECT_EQ(document["result"], c.result);
+    if (c.message != nullptr) {
+      EXPECT_EQ(document["message"], c.message);
+    }
+    EXPECT_EQ(document["entries"].size(), c.entries);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "ScratchDir.h"
+#include "du/FileSystem.h"
+#include "du/SmartPtr.h"
+#include "standin/Fetch.h"
+#include "znloader/FileParser.h"
+
+namespace {
+
+using testing_support::ScratchDir;
+
+// Records the completions it is given and the local file's content at that moment.
+class RecordingParser : public znloader::FileParser {
+ public:
+  bool OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) override { return true; }
+  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override {
+    du::Symbol path;
+    const bool known = GetAsyncFileName(requestId, path);
+    std::ostringstream content;
+    if (known) content << std::ifstream(path.c_str()).rdbuf();
+    completions.push_back({requestId, status, known ? path.c_str() : "", content.str()});
+  }
+  struct Completion {
+    std::uint64_t id;
+    int status;
+    std::string path;
+    std::string content;
+  };
+  std::vector<Completion> completions;
+};
+
+TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
+  ScratchDir dir;
+  const std::string source = dir.Write("my file.etb", "payload");
+  du::SmartPtr<RecordingParser> parser(new RecordingParser);
+  const std::uint64_t first = parser->GetFile("file://" + source, false, du::Symbol::EMPTY);
+  const std::uint64_t second = parser->GetFile(source, false, du::Symbol::EMPTY);
+  const std::uint64_t missing = parser->GetFile(dir.path() + "/none", false, du::Symbol::EMPTY);
+  const std::uint64_t folder = parser->GetFile(dir.path(), false, du::Symbol::EMPTY);
+  const std::uint64_t remote = parser->GetFile("https://host/x", false, du::Symbol::EMPTY);
+  EXPECT_EQ(parser->GetReferenceCount(), 6) << "every request holds the parser";
+  EXPECT_TRUE(parser->completions.empty()) << "nothing before the pump";
+  EXPECT_EQ(standin::PendingFetches(),
+            (std::vector<std::uint64_t>{first, second, missing, folder, remote}));
+
+  EXPECT_EQ(standin::PumpFetches(), 5U);
+  ASSERT_EQ(parser->completions.size(), 5U);
+  const std::string cache = du::FileSystem::GetTempDir(true) + "/fetch-cache/";
+  for (int i : {0, 1}) {
+    EXPECT_EQ(parser->completions[i].status, 0);
+    EXPECT_EQ(parser->completions[i].content, "payload");
+    EXPECT_EQ(parser->completions[i].path.rfind(cache, 0), 0U) << "a copy, never the source";
+  }
+  for (int i : {2, 3, 4}) {
+    EXPECT_EQ(parser->completions[i].status, 1);
+    EXPECT_EQ(parser->completions[i].path, "");
+  }
+  du::Symbol gone;
+  EXPECT_FALSE(parser->GetAsyncFileName(first, gone)) << "forgotten once delivered";
+  EXPECT_FALSE(std::ifstream(parser->completions[0].path).good()) << "the copy is dropped";
+  EXPECT_TRUE(std::ifstream(source).good()) << "the source is left alone";
+  EXPECT_EQ(parser->GetReferenceCount(), 1);
+}
+
+TEST(FetchService, RequestsCanBeCompletedByHandOrCancelled) {
+  ScratchDir dir;
+  const std::string source = dir.Write("a.etb", "x");
+  du::SmartPtr<RecordingParser> parser(new RecordingParser);
+  const std::uint64_t id = parser->GetFile(source, false, du::Symbol::EMPTY);
+  parser->GetFile(source, false, du::Symbol::EMPTY);
+  EXPECT_TRUE(standin::CompleteFetch(id, znk::BaseAsyncEvent::EVENT_CANCELLED));
+  EXPECT_FALSE(standin::CompleteFetch(id, znk::BaseAsyncEvent::EVENT_DELIVERED)) << "once only";
+  ASSERT_EQ(parser->completions.size(), 1U);
+  EXPECT_EQ(parser->completions[0].status, 2);
+  EXPECT_EQ(parser->completions[0].content, "x");
+
+  EXPECT_EQ(standin::CancelFetches(), 1U);
+  EXPECT_EQ(parser->completions.size(), 1U) << "cancelled requests call nobody";
+  EXPECT_EQ(parser->GetReferenceCount(), 1);
+}
+
+TEST(FetchService, APumpOnAnotherThreadKeepsAParserTheHostDroppedAlive) {
+  ScratchDir dir;
+  const std::string source = dir.Write("a.etb", "x");
+  bool completed = false;
+  struct Flagging : RecordingParser {
+    bool* flag = nullptr;
+    void OnComplete(std::uint64_t, znk::BaseAsyncEvent::EventStatus) override { *flag = true; }
+  };
+  {
+    du::SmartPtr<Flagging> parser(new Flagging);
+    parser->flag = &completed;
+    parser->GetFile(source, false, du::Symbol::EMPTY);
+  }
+  std::thread pump([] { standin::PumpFetches(); });
+  pump.join();
+  EXPECT_TRUE(completed);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#include "EtbFiles.h"
+
+#include "etb/Parser.h"
+#include "standin/Fetch.h"
+#include "standin/RecordingEvent.h"
+#include "znk/Structure.h"
+
+namespace testing_support {
+
+std::string Describe(const znk::AnnoSetTableEntry& entry) {
+  const auto text = [](const du::Symbol& symbol) {
+    return symbol.IsNull() ? std::string("-") : std::string(symbol.c_str(), symbol.length());
+  };
+  return std::to_string(entry.GetCompId()) + "|" + text(entry.GetCompName()) + "|" +
+         text(entry.GetPropName()) + "|" + text(entry.GetCombinedPropValueAndListString()) + "|" +
+         text(entry.GetName()) + "|" + text(entry.file) + "|" +
+         std::to_string(entry.annotationType) + "|" + std::to_string(entry.accessState) + "|" +
+         std::to_string(entry.secondState) + "|" + text(entry.comment) + "|" +
+         text(entry.extraText1) + "|" + text(entry.extraText2);
+}
+
+std::vector<std::string> DescribeEntries(const znk::AnnoSetTable& table) {
+  unsigned int count = 0;
+  table.GetNumEntries(count);
+  std::vector<std::string> described;
+  for (unsigned int i = 0; i < count; ++i) described.push_back(Describe(*table.GetEntry(i)));
+  return described;
+}
+
+du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
+                                          const std::string& modelFile) {
+  du::SmartPtr<znk::Structure> structure(new znk::Structure);
+  if (!annotationFile.empty()) structure->SetAnnoSetTableFileSource(annotationFile);
+  if (!modelFile.empty()) structure->SetFileSource(modelFile);
+  return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
+}
+
+LoadOutcome LoadAnnotations(const du::SmartPtr<znk::AnnoSetTable>& table) {
+  standin::TraceCapture capture;
+  standin::RecordingEvent event;
+  {
+    du::SmartPtr<etb::Parser> parser(new etb::Parser);
+    parser->LoadAnnotationTable(table, &event);
+  }
+  standin::PumpFetches();
+  return {event.reportCount(), event.outcome() == standin::RecordingEvent::Outcome::kSuccess,
+          event.message(), capture.Lines()};
+}
+
+}  // namespace testing_support

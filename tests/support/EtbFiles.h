@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ScratchDir.h"
+#include "du/SmartPtr.h"
+#include "standin/TraceCapture.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/AnnoSetTableEntry.h"
+
+namespace testing_support {
+
+// An entry in one line: id|component|property|value|name|file|type|access|second|comment|x1|x2,
+// with "-" for an unset symbol.
+std::string Describe(const znk::AnnoSetTableEntry& entry);
+std::vector<std::string> DescribeEntries(const znk::AnnoSetTable& table);
+
+// A table whose structure names `annotationFile` as its annotation table and `modelFile` as the
+// file it was loaded from (either may be empty: not set).
+du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
+                                          const std::string& modelFile = "");
+
+// The outcome of a load as the host's event saw it.
+struct LoadOutcome {
+  int reports = 0;
+  bool success = false;
+  std::string message;
+  std::vector<standin::TraceLine> traces;
+};
+
+// Loads `table` with a new etb::Parser the way a host does: LoadAnnotationTable, then pumping
+// the fetch.
+LoadOutcome LoadAnnotations(const du::SmartPtr<znk::AnnoSetTable>& table);
+
+}  // namespace testing_support

@@ -1,0 +1,29 @@
+#include "ScratchDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "du/FileSystem.h"
+
+namespace testing_support {
+
+ScratchDir::ScratchDir() {
+  std::string pattern = du::FileSystem::GetTempDir(false) + "/etbtest-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::Write(const std::string& name, const std::string& bytes) const {
+  const std::string file = path_ + "/" + name;
+  std::ofstream(file, std::ios::binary) << bytes;
+  return file;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  ~ScratchDir();
+
+  // Writes `bytes` to `name` inside the folder and answers the file's path.
+  std::string Write(const std::string& name, const std::string& bytes) const;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ModuleLoader.h"
+#include "du/SmartPtr.h"
+#include "standin/RecordingEvent.h"
+#include "standin/TraceCapture.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/Structure.h"
+
+namespace etbtool {
+
+// What one load reported to the host's event.
+struct LoadReport {
+  bool success = false;
+  std::string message;  // the failure message
+};
+
+// A table and its structure as a load left them, with the load's report and the trace lines
+// captured while it ran.
+struct LoadedTable {
+  du::SmartPtr<znk::Structure> structure;
+  du::SmartPtr<znk::AnnoSetTable> table;
+  LoadReport report;
+  std::vector<standin::TraceLine> traces;
+};
+
+// The report an event received, or a failure when it received none.
+LoadReport ReportOf(const standin::RecordingEvent& event);
+
+// A new table whose structure names `file` as its annotation table (and `model`, when not
+// empty, as the product file it was loaded from), loaded through ("loader","annotation","etb")
+// as a host does: LoadAnnotationTable, then the fetch's completion.
+LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& file,
+                               const std::string& model);
+
+}  // namespace etbtool

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "AnnotationLoad.h"
+#include "znk/AnnoSetTableEntry.h"
+
+namespace etbtool {
+
+// The JSON forms of etbtool's reports. Texts are bytes: what is not valid UTF-8 is replaced
+// when the document is written (see Dump).
+nlohmann::ordered_json EntryJson(const znk::AnnoSetTableEntry& entry);
+// {"result", "message"?, "entries" or "entryCount", "viewStateSources", "session", "traces"}
+nlohmann::ordered_json LoadJson(const LoadedTable& loaded, bool summaryOnly);
+std::string Dump(const nlohmann::ordered_json& document);
+
+}  // namespace etbtool

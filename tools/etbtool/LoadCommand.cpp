@@ -1,0 +1,24 @@
+#include <iostream>
+
+#include "AnnotationLoad.h"
+#include "Commands.h"
+#include "JsonReport.h"
+#include "TablePrinter.h"
+
+namespace etbtool {
+
+int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
+  const LoadedTable loaded = LoadAnnotationFile(module, options.file, options.model);
+  if (options.json) {
+    out << Dump(LoadJson(loaded, options.summary)) << '\n';
+  } else {
+    PrintLoad(out, loaded, options.summary);
+    // Without JSON, trace lines go where the host's tracer writes: standard error.
+    for (const standin::TraceLine& line : loaded.traces) {
+      std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
+    }
+  }
+  return loaded.report.success ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace etbtool

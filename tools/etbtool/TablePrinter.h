@@ -1,0 +1,13 @@
+#pragma once
+
+#include <ostream>
+
+#include "AnnotationLoad.h"
+
+namespace etbtool {
+
+// The human form of a load: its outcome, then an aligned table of the entries (long texts cut
+// with "...", line breaks in comments shown as "\n") and the view-state sources.
+void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly);
+
+}  // namespace etbtool
