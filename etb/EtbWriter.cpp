@@ -1,6 +1,28 @@
 #include "etb/EtbWriter.h"
 
+#include "du/BasicBackupFstream.h"
+#include "etb/RecordEmitter.h"
+
 namespace etb {
+
+const dp::ZnTracer kEtbWriterTracer("etb", "EtbWriter");
+
+namespace {
+
+constexpr std::ios_base::openmode kWriteMode =
+    std::ios_base::out | std::ios_base::trunc | std::ios_base::binary;
+constexpr int kBackupsKept = 10;
+
+// Commits the stream; false, traced, when the backup or the copy over the target failed.
+bool Commit(du::BasicBackupFstream<char>& stream, const std::string& fileName) {
+  stream.close(kBackupsKept);
+  if (stream.rdstate() == 0) return true;
+  kEtbWriterTracer(dp::TraceType(3))
+      << "Failed to commit annotation set table changes: " << fileName;
+  return false;
+}
+
+}  // namespace
 
 EtbWriter::EtbWriter() = default;
 
@@ -14,5 +36,58 @@ bool EtbWriter::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress
 
 void EtbWriter::OnComplete(std::uint64_t /*requestId*/,
                            znk::BaseAsyncEvent::EventStatus /*status*/) {}
+
+bool EtbWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
+                                    const du::SmartPtr<znk::AnnoSetTableEntry>& entry,
+                                    const std::string& fileName, bool addFlag,
+                                    bool convertEncoding) {
+  if (fileName.empty()) return true;
+  du::BasicBackupFstream<char> stream(fileName.c_str(), kWriteMode);
+  if (!stream.is_open()) {
+    kEtbWriterTracer(dp::TraceType(3))
+        << "Failed to open file: " << fileName << ", to write annotation set table";
+    return false;
+  }
+  unsigned int count = 0;
+  table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
+    if (candidate.IsNull() || candidate->isPreference) continue;
+    const bool selected = addFlag || (!entry.IsNull() && candidate.get() != entry.get() &&
+                                      !candidate->excludeFromPartialSave);
+    if (selected) WriteETBEntry(stream, candidate, table, convertEncoding);
+  }
+  // The given entry comes last, also when the table holds it too.
+  if (addFlag && !entry.IsNull() && !entry->isPreference) {
+    WriteETBEntry(stream, entry, table, convertEncoding);
+  }
+  return Commit(stream, fileName);
+}
+
+bool EtbWriter::SaveDefaultAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
+                                           const du::SmartPtr<znk::AnnoSetTableEntry>& entry,
+                                           bool markEntry, const std::string& fileName) {
+  du::BasicBackupFstream<char> stream(fileName.c_str(), kWriteMode);
+  if (!stream.is_open()) {
+    kEtbWriterTracer(dp::TraceType(3))
+        << "Failed to open file: " << fileName << ", to write default annotation set table";
+    return false;
+  }
+  unsigned int count = 0;
+  table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
+    if (candidate.IsNull() || candidate->isPreference || candidate->excludeFromPartialSave) {
+      continue;
+    }
+    // The mark lives in column 9, which the emitter takes from secondState: lend it the mark
+    // for the one write, then give the entry its own value back.
+    const int ownSecondState = candidate->secondState;
+    candidate->secondState = markEntry && candidate.get() == entry.get() ? 2 : 0;
+    WriteETBEntry(stream, candidate, table, true);
+    candidate->secondState = ownSecondState;
+  }
+  return Commit(stream, fileName);
+}
 
 }  // namespace etb

@@ -1,21 +1,75 @@
 #include "du/FileSystem.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
+#include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 std::mutex hostTempMutex;
 std::string hostTempDir;  // guarded by hostTempMutex; empty until first use
+
+std::array<std::atomic<int>, 6> pendingFaults{};
+
+// True when a fault is armed for `operation`; uses it up.
+bool Faulted(standin::FileSystemOperation operation) {
+  std::atomic<int>& pending = pendingFaults[static_cast<std::size_t>(operation)];
+  int left = pending.load();
+  while (left > 0) {
+    if (pending.compare_exchange_weak(left, left - 1)) return true;
+  }
+  return false;
+}
 
 std::string SystemTempDir() {
   const char* configured = std::getenv("TMPDIR");
   std::string dir = configured != nullptr && *configured != '\0' ? configured : "/tmp";
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   return dir;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= std::size_t(written);
+  }
+  return true;
+}
+
+// Copies the bytes of `from` into the open file `to`; false on any read or write error.
+bool CopyBytes(const std::string& from, int to) {
+  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return false;
+  struct stat info {};
+  bool ok = ::fstat(source, &info) == 0 && S_ISREG(info.st_mode);
+  std::vector<char> block(std::size_t{1} << 16);
+  while (ok) {
+    const ssize_t got = ::read(source, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    ok = WriteAll(to, block.data(), std::size_t(got));
+  }
+  ::close(source);
+  return ok;
 }
 
 }  // namespace
@@ -33,7 +87,73 @@ std::string FileSystem::GetTempDir(bool perHost) {
   return hostTempDir;
 }
 
+std::string FileSystem::MkTempFile(const char* folder, const char* prefix, const char* suffix) {
+  if (Faulted(standin::FileSystemOperation::kMkTempFile)) return std::string();
+  const std::string suffixText = suffix != nullptr ? suffix : "";
+  std::string path = (folder != nullptr ? std::string(folder) : GetTempDir(true)) + "/" +
+                     (prefix != nullptr ? prefix : "") + "XXXXXX" + suffixText;
+  const int fd = ::mkstemps(path.data(), int(suffixText.size()));
+  if (fd < 0) return std::string();
+  ::close(fd);
+  return path;
+}
+
+bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
+  if (Faulted(standin::FileSystemOperation::kCopyFile) || from.empty() || to.empty()) return false;
+  const fs::path target(to);
+  std::string sibling =
+      (target.parent_path().empty() ? fs::path(".") : target.parent_path()).string() + "/." +
+      target.filename().string() + ".copy-XXXXXX";
+  const int fd = ::mkstemp(sibling.data());
+  if (fd < 0) return false;
+  bool ok = CopyBytes(from, fd) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  // Keep the permissions a target had; a new one gets the usual ones.
+  struct stat info {};
+  const mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  ok = ok && ::chmod(sibling.c_str(), mode) == 0 && ::rename(sibling.c_str(), to.c_str()) == 0;
+  if (!ok) ::unlink(sibling.c_str());
+  return ok;
+}
+
+bool FileSystem::BackupFile(const std::string& path, int count) {
+  if (Faulted(standin::FileSystemOperation::kBackupFile)) return false;
+  if (count < 1) return true;
+  const auto numbered = [&path](int n) { return path + "." + std::to_string(n); };
+  ::unlink(numbered(count).c_str());
+  for (int n = count - 1; n >= 1; --n) {
+    if (::rename(numbered(n).c_str(), numbered(n + 1).c_str()) != 0 && errno != ENOENT) {
+      return false;
+    }
+  }
+  return CopyFile(path, numbered(1));
+}
+
+bool FileSystem::FileExists(const std::string& path) {
+  if (Faulted(standin::FileSystemOperation::kFileExists)) return false;
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool FileSystem::Unlink(const std::string& path, bool /*reserved*/) {
+  if (Faulted(standin::FileSystemOperation::kUnlink)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool FileSystem::RenameFile(const std::string& from, const std::string& to) {
+  if (Faulted(standin::FileSystemOperation::kRenameFile)) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace du
+
+void standin::FailFileSystem(FileSystemOperation operation, int times) {
+  pendingFaults[static_cast<std::size_t>(operation)].store(times);
+}
+
+void standin::ClearFileSystemFaults() {
+  for (std::atomic<int>& pending : pendingFaults) pending.store(0);
+}
 
 void standin::RemoveHostTempDir() {
   std::lock_guard<std::mutex> lock(hostTempMutex);
@@ -42,6 +162,6 @@ void standin::RemoveHostTempDir() {
     return;
   }
   std::error_code ignored;
-  std::filesystem::remove_all(hostTempDir, ignored);
+  fs::remove_all(hostTempDir, ignored);
   hostTempDir.clear();
 }

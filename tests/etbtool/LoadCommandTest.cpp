@@ -1,33 +1,17 @@
 // etbtool load end to end: the real executable, the real module, the contract's JSON document.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "EtbtoolRun.h"
 #include "ScratchDir.h"
 
 namespace {
 
 using nlohmann::json;
+using testing_support::Etbtool;
 using testing_support::ScratchDir;
-
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-// Runs etbtool with `arguments` (already quoted for the shell); standard error is dropped.
-ToolRun Etbtool(const std::string& arguments) {
-  const std::string command = std::string(ETBTOOL_PATH) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
-    out.append(buffer, got);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using testing_support::ToolRun;
 
 const std::string S = "<@@>";
 

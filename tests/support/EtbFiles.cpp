@@ -35,6 +35,25 @@ du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
   return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
 }
 
+du::SmartPtr<znk::AnnoSetTableEntry> MakeEntry(const EntrySpec& spec) {
+  znk::AnnoSetTableEntryData data;
+  data.componentId = spec.componentId;
+  data.componentName = spec.componentName;
+  data.propertyName = spec.propertyName;
+  data.propertyValue = spec.propertyValue;
+  data.name = spec.name;
+  data.reservedText = du::Symbol::EMPTY;
+  data.annotationType = spec.annotationType;
+  du::SmartPtr<znk::AnnoSetTableEntry> entry;
+  znk::AnnoSetTableEntry::Create(entry, data, spec.file, spec.accessState, spec.secondState,
+                                 spec.isPreference);
+  entry->comment = spec.comment;
+  entry->extraText1 = spec.extraText1;
+  entry->extraText2 = spec.extraText2;
+  entry->excludeFromPartialSave = spec.excludeFromPartialSave;
+  return entry;
+}
+
 LoadOutcome LoadAnnotations(const du::SmartPtr<znk::AnnoSetTable>& table) {
   standin::TraceCapture capture;
   standin::RecordingEvent event;

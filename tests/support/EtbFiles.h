@@ -21,6 +21,19 @@ std::vector<std::string> DescribeEntries(const znk::AnnoSetTable& table);
 du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
                                           const std::string& modelFile = "");
 
+// What a test entry is made of; texts left unset stay unset.
+struct EntrySpec {
+  int componentId = 0;
+  du::Symbol componentName, propertyName, propertyValue, name, file;
+  int annotationType = 0;
+  int accessState = 0;
+  int secondState = 0;
+  du::Symbol comment, extraText1, extraText2;
+  bool isPreference = false;
+  bool excludeFromPartialSave = false;
+};
+du::SmartPtr<znk::AnnoSetTableEntry> MakeEntry(const EntrySpec& spec);
+
 // The outcome of a load as the host's event saw it.
 struct LoadOutcome {
   int reports = 0;

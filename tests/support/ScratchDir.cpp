@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "du/FileSystem.h"
@@ -24,6 +25,14 @@ std::string ScratchDir::Write(const std::string& name, const std::string& bytes)
   const std::string file = path_ + "/" + name;
   std::ofstream(file, std::ios::binary) << bytes;
   return file;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream) return "<missing>";
+  std::ostringstream content;
+  content << stream.rdbuf();
+  return content.str();
 }
 
 }  // namespace testing_support

@@ -20,4 +20,7 @@ class ScratchDir {
   std::string path_;
 };
 
+// The whole content of a file; "<missing>" when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 }  // namespace testing_support

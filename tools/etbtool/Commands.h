@@ -24,6 +24,19 @@ struct LoadOptions {
 // Loads an ETB file as a host does and prints the table.
 int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream& out);
 
+struct SaveOptions {
+  std::string input;
+  std::string output;
+  std::string model;
+  bool convert = false;
+  int partialIndex = -1;  // -1: not given
+  bool defaultTable = false;
+  int markIndex = -1;  // -1: not given
+};
+
+// Loads an ETB file as `load` does and saves it again through the ETB saver.
+int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out);
+
 // The guided tour of the module.
 int RunDemo(const LoadedModule& module, std::ostream& out);
 

@@ -104,6 +104,30 @@ bool TourLoad(const LoadedModule& module, const TourFolder& folder, std::ostream
   return loaded.report.success && count == 3;
 }
 
+bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
+  out << "\nStep 3. Saving and reloading (\"saver\", \"annotation\", \"etb\")\n"
+      << "  The saver writes one record per entry through a temporary file that replaces the\n"
+      << "  target only when complete. Comments are not part of what it writes:\n\n";
+  const LoadedTable loaded =
+      LoadAnnotationFile(module, folder.Write("demo.etb", DemoEtbSample()), "");
+  du::SmartPtr<znloader::AnnotationParser> saver;
+  const std::string savedFile = folder.Write("saved.etb", "");
+  const bool saved =
+      module.Create("saver", "annotation", "etb", saver) &&
+      saver->SaveAnnotationTable(loaded.table, du::SmartPtr<znk::AnnoSetTableEntry>(), savedFile,
+                                 true, false);
+  std::ifstream written(savedFile);
+  for (std::string line; std::getline(written, line);) out << "  | " << line << '\n';
+  out << "\n  Reloaded:\n";
+  const LoadedTable reloaded = LoadAnnotationFile(module, savedFile, "");
+  PrintLoad(out, reloaded, false);
+  unsigned int before = 0;
+  unsigned int after = 0;
+  loaded.table->GetNumEntries(before);
+  reloaded.table->GetNumEntries(after);
+  return saved && reloaded.report.success && before == after;
+}
+
 }  // namespace
 
 int RunDemo(const LoadedModule& module, std::ostream& out) {
@@ -112,7 +136,8 @@ int RunDemo(const LoadedModule& module, std::ostream& out) {
   const TourFolder folder;
   const bool factoryOk = TourFactory(module, out);
   const bool loadOk = TourLoad(module, folder, out);
-  const bool allOk = factoryOk && loadOk;
+  const bool saveOk = TourSave(module, folder, out);
+  const bool allOk = factoryOk && loadOk && saveOk;
   out << '\n'
       << (allOk ? "Every step did what it should." : "A step went wrong (see above).") << '\n';
   return allOk ? kExitSuccess : kExitFailure;

@@ -31,6 +31,20 @@ int Run(int argc, char** argv) {
   loadCommand->add_flag("--json", load.json, "print the JSON document");
   loadCommand->add_flag("--summary", load.summary, "print only the outcome and the counts");
 
+  SaveOptions save;
+  CLI::App* saveCommand = app.add_subcommand("save", "load an ETB file and save it again");
+  saveCommand->add_option("IN", save.input, "the ETB file to load")->required();
+  saveCommand->add_option("OUT", save.output, "the ETB file to write")->required();
+  saveCommand->add_option("--model", save.model, "the product file the structure came from");
+  saveCommand->add_flag("--convert", save.convert, "convert texts for .ed/.edz products");
+  CLI::Option* partial = saveCommand->add_option(
+      "--partial", save.partialIndex, "save every entry but entry I (0-based) and the excluded");
+  CLI::Option* defaultTable =
+      saveCommand->add_flag("--default", save.defaultTable, "save as a default table");
+  saveCommand->add_option("--mark", save.markIndex, "with --default: mark entry I (0-based)")
+      ->needs(defaultTable);
+  partial->check(CLI::NonNegativeNumber)->excludes(defaultTable);
+
   CLI::App* demo = app.add_subcommand("demo", "a guided tour of the module on bundled samples");
 
   try {
@@ -53,6 +67,7 @@ int Run(int argc, char** argv) {
   int status = kExitUsage;
   if (probe->parsed()) status = RunProbe(*module, role, kind, format, std::cout);
   if (loadCommand->parsed()) status = RunLoad(*module, load, std::cout);
+  if (saveCommand->parsed()) status = RunSave(*module, save, std::cout);
   if (demo->parsed()) status = RunDemo(*module, std::cout);
   standin::RemoveHostTempDir();  // the download cache goes with the host
   return status;

@@ -6,12 +6,26 @@
 
 namespace du {
 
-// File-system services of the host.
+// File-system services of the host. None throws; each reports failure in its result.
 class ZN_HOST_API FileSystem {
  public:
   // perHost true: the host's own temporary folder, made on first use and private to this
   // process; false: the system's temporary folder ($TMPDIR, else /tmp). No trailing separator.
   static std::string GetTempDir(bool perHost);
+
+  // Creates a new, empty file named `prefix`XXXXXX`suffix` in `folder` (the host's temporary
+  // folder when null) and answers its path; "" when it cannot.
+  static std::string MkTempFile(const char* folder, const char* prefix, const char* suffix);
+  // Copies `from` over `to` through a temporary file beside `to` that is flushed to disk and
+  // renamed into place, so `to` is never left half-written.
+  static bool CopyFile(const std::string& from, const std::string& to);
+  // Keeps up to `count` copies of `path` beside it: path.1 is the newest, path.`count` the
+  // oldest, and older ones are dropped. A count below 1 keeps none.
+  static bool BackupFile(const std::string& path, int count);
+  static bool FileExists(const std::string& path);
+  // `reserved` is unused by this host.
+  static bool Unlink(const std::string& path, bool reserved);
+  static bool RenameFile(const std::string& from, const std::string& to);
 };
 
 }  // namespace du

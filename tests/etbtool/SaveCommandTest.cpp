@@ -1,0 +1,62 @@
+// etbtool save end to end: what lands in OUT for each way of saving, and the exit statuses.
+#include <gtest/gtest.h>
+
+#include "EtbtoolRun.h"
+#include "ScratchDir.h"
+
+namespace {
+
+using testing_support::Etbtool;
+using testing_support::ReadFile;
+using testing_support::ScratchDir;
+
+const std::string S = "<@@>";
+const std::string kInput = "1" + S + "A" + S + "p" + S + "v" + S + "n" + S + "a.znd" + S + "0" + S +
+                           "0 a comment" + S + "2\n" + "2" + S + "caf\xC3\xA9" + S + "p" + S + "v" +
+                           S + "n" + S + "b.znd" + S + "0" + S + "1" + S + "0" + S + "x1\n";
+
+TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
+  ScratchDir dir;
+  const std::string in = dir.Write("in.etb", kInput);
+  const std::string out = dir.path() + "/out.etb";
+  struct Case {
+    std::string options;
+    std::string expected;
+  };
+  const std::string first = "1" + S + "A" + S + "p" + S + "v" + S + "n" + S + "a.znd" + S + "0" + S;
+  const std::string second = "2" + S + "caf\xC3\xA9" + S + "p" + S + "v" + S + "n" + S + "b.znd" +
+                             S + "0" + S + "1" + S + "0" + S + "x1\n";
+  const Case cases[] = {
+      {"", first + "0" + S + "2\n" + second},
+      {"--partial 1", first + "0" + S + "2\n"},
+      {"--default --mark 1",
+       first + "0\n" + second.substr(0, second.size() - 8) + "2" + S + "x1\n"},
+      {"--default", first + "0\n" + second},
+      // An "edz" product's texts are read as the system set and written back to it: bytes
+      // come back as they were. Without --convert the UTF-8 of the reading is written.
+      {"--model m.edz --convert", first + "0" + S + "2\n" + second},
+      {"--model m.edz", first + "0" + S + "2\n" + "2" + S + "caf\xC3\x83\xC2\xA9" +
+                            second.substr(second.find(S, 2))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' " + c.options).status, 0);
+    EXPECT_EQ(ReadFile(out), c.expected);
+  }
+}
+
+TEST(EtbtoolSave, MistakesAndFailuresHaveTheirExitStatus) {
+  ScratchDir dir;
+  const std::string in = dir.Write("in.etb", kInput);
+  const std::string out = dir.path() + "/out.etb";
+  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --partial 2").status, 2);
+  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --default --mark 5").status, 2);
+  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --mark 1").status, 2);
+  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --partial 0 --default").status, 2);
+  EXPECT_EQ(ReadFile(out), "<missing>");
+  EXPECT_EQ(Etbtool("save '" + in + "' '" + dir.path() + "/no/out.etb'").status, 1);
+  EXPECT_EQ(Etbtool("save '" + dir.path() + "/none.etb' '" + out + "'").status, 1);
+  EXPECT_EQ(ReadFile(out), "<missing>");
+}
+
+}  // namespace

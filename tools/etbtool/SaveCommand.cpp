@@ -1,0 +1,51 @@
+#include <iostream>
+
+#include "AnnotationLoad.h"
+#include "Commands.h"
+
+namespace etbtool {
+
+namespace {
+
+void PrintTraces(const std::vector<standin::TraceLine>& traces) {
+  for (const standin::TraceLine& line : traces) {
+    std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
+  }
+}
+
+}  // namespace
+
+int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out) {
+  const LoadedTable loaded = LoadAnnotationFile(module, options.input, options.model);
+  PrintTraces(loaded.traces);
+  if (!loaded.report.success) {
+    out << "failure: " << loaded.report.message << " (" << options.input << "), nothing saved\n";
+    return kExitFailure;
+  }
+  unsigned int count = 0;
+  loaded.table->GetNumEntries(count);
+  const int index = options.defaultTable ? options.markIndex : options.partialIndex;
+  if (index >= 0 && unsigned(index) >= count) {
+    std::cerr << "etbtool: entry index " << index << " is not in the loaded table (" << count
+              << " entries)\n";
+    return kExitUsage;
+  }
+  const du::SmartPtr<znk::AnnoSetTableEntry> entry =
+      index >= 0 ? loaded.table->GetEntry(unsigned(index)) : du::SmartPtr<znk::AnnoSetTableEntry>();
+
+  du::SmartPtr<znloader::AnnotationParser> saver;
+  if (!module.Create("saver", "annotation", "etb", saver)) {
+    std::cerr << "etbtool: the module has no ETB saver\n";
+    return kExitUsage;
+  }
+  const bool saved =
+      options.defaultTable
+          ? saver->SaveDefaultAnnotationTable(loaded.table, entry, index >= 0, options.output)
+          : saver->SaveAnnotationTable(loaded.table, entry, options.output, index < 0,
+                                       options.convert);
+  out << (saved ? "saved: " : "failure: the save returned false: ") << options.output << " ("
+      << count << (count == 1 ? " entry" : " entries") << " loaded)\n";
+  return saved ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace etbtool
