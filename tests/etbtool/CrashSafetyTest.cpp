@@ -1,0 +1,83 @@
+// A save killed at any moment leaves the target complete: the old content or the new one,
+// never a mix. The killed etbtool runs with its temporary folder inside the scratch folder.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "ScratchDir.h"
+
+extern char** environ;
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::ScratchDir;
+using Clock = std::chrono::steady_clock;
+
+pid_t StartSave(const std::string& in, const std::string& out, const std::string& tempDir) {
+  const std::string tmpdir = "TMPDIR=" + tempDir;
+  std::vector<char*> env;
+  for (char** variable = environ; *variable != nullptr; ++variable) env.push_back(*variable);
+  env.push_back(const_cast<char*>(tmpdir.c_str()));
+  env.push_back(nullptr);
+  const char* argv[] = {ETBTOOL_PATH, "save", in.c_str(), out.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  posix_spawn(&pid, ETBTOOL_PATH, &actions, nullptr, const_cast<char**>(argv), env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+TEST(CrashSafety, AKilledSaveLeavesTheOldOrTheNewTargetWhole) {
+  ScratchDir dir;
+  std::string table;
+  for (int i = 0; i < 60000; ++i) {
+    table += std::to_string(i) + "<@@>Component " + std::to_string(i % 97) +
+             "<@@>Torque<@@>40 Nm<@@>Check<@@>part.znd<@@>0<@@>0<@@>2<@@>extra\n";
+  }
+  const std::string in = dir.Write("in.etb", table);
+  const std::string target = dir.path() + "/target.etb";
+  const std::string old = "old content\n";
+
+  // One undisturbed save gives the new content and the time a save takes.
+  dir.Write("target.etb", old);
+  const Clock::time_point started = Clock::now();
+  const pid_t whole = StartSave(in, target, dir.path());
+  int status = 0;
+  ASSERT_EQ(waitpid(whole, &status, 0), whole);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const auto duration =
+      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
+  const std::string fresh = ReadFile(target);
+  ASSERT_NE(fresh, old);
+
+  std::mt19937 random(20261205);
+  std::uniform_int_distribution<long> moment(0, duration.count() * 11 / 10);
+  int sawOld = 0;
+  int sawNew = 0;
+  for (int round = 0; round < 50; ++round) {
+    dir.Write("target.etb", old);
+    const pid_t pid = StartSave(in, target, dir.path());
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+    ::kill(pid, SIGKILL);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const std::string now = ReadFile(target);
+    ASSERT_TRUE(now == old || now == fresh) << "round " << round << ": " << now.size() << " bytes";
+    (now == old ? sawOld : sawNew) += 1;
+  }
+  std::printf("killed saves: %d left the old target, %d the new one\n", sawOld, sawNew);
+  EXPECT_GT(sawOld, 0) << "no kill landed before the commit";
+}
+
+}  // namespace
