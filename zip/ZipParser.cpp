@@ -1,5 +1,15 @@
 #include "zip/ZipParser.h"
 
+#include <string>
+#include <vector>
+
+#include "du/FileSpec.h"
+#include "du/FileSystem.h"
+#include "du/URL.h"
+#include "du/ZipReader.h"
+#include "zip/ArchivePath.h"
+#include "znk/Structure.h"
+
 namespace zip {
 
 ZipParser::ZipParser() : event(nullptr) {}
@@ -18,5 +28,67 @@ ZipParser& ZipParser::operator=(const ZipParser& other) {
 ZipParser::~ZipParser() = default;
 
 bool ZipParser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) { return true; }
+
+void ZipParser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
+                                 znk::AsyncEvent* newEvent) {
+  table = newTable;
+  event = newEvent;
+  du::Symbol sessionURL;
+  if (!table.IsNull()) {
+    const du::SmartPtr<znk::Structure> structure = table->GetStructure();
+    if (!structure.IsNull()) structure->GetSessionStateURL(sessionURL);
+  }
+  if (!sessionURL.IsNull()) {
+    // Table and event stay remembered, also after the completion, until the next load.
+    GetFile(du::GetURLForFileSource(sessionURL, du::Symbol::EMPTY), false, du::Symbol::EMPTY);
+    return;
+  }
+  if (event != nullptr) event->ReportFailure("Failed to get Dornal session file", 1);
+  event = nullptr;
+  table.Reset();
+}
+
+namespace {
+
+// A member of at least five bytes whose last four are `extension`, compared byte for byte.
+bool HasExtension(const std::string& name, const char* extension) {
+  return name.size() >= 5 && name.compare(name.size() - 4, 4, extension) == 0;
+}
+
+}  // namespace
+
+void ZipParser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
+  if (status == 1) {
+    if (event != nullptr) event->ReportFailure("Failed to get zip file", 1);
+    return;
+  }
+  if (status != 0) return;
+
+  du::Symbol delivered;
+  GetAsyncFileName(requestId, delivered);
+  du::ZipReader reader(ArchivePathFor(delivered.safe_c_str()));
+  if (table.IsNull()) {
+    if (event != nullptr) event->ReportFailure("Failed to get annotation table", 1);
+    return;
+  }
+  const du::SmartPtr<znk::Structure> structure = table->GetStructure();
+  std::vector<std::string> names;
+  if (reader.ListContents(names)) {
+    // Every match is extracted; the last one extracted of each kind is the one that counts.
+    for (const std::string& name : names) {
+      const bool isAst = HasExtension(name, ".ast");
+      if (!isAst && !HasExtension(name, ".etb")) continue;
+      const std::string destination =
+          du::FileSystem::GetTempDir(true) + du::FileSpec::DIR_SEP_CHAR + name;
+      if (!reader.Extract(name, destination) || structure.IsNull()) continue;
+      if (isAst) {
+        structure->SetSessionStateAstFileName(destination);
+      } else {
+        structure->SetSessionStateEtbFileName(destination);
+      }
+    }
+  }
+  if (event != nullptr) event->ReportSuccess();
+}
 
 }  // namespace zip

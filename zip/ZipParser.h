@@ -10,7 +10,9 @@
 
 namespace zip {
 
-// Loader of zip session archives ("loader", "annotation", "zip").
+// Loader of zip session archives ("loader", "annotation", "zip"): fetches the archive the
+// structure names as its session, unpacks its ".etb" and ".ast" members into the host's
+// temporary folder and tells the structure where they are. The ETB loader reads them later.
 class ETBPLUGIN_EXPORT ZipParser : public znloader::AnnotationParser {
  public:
   ZipParser();
@@ -19,6 +21,9 @@ class ETBPLUGIN_EXPORT ZipParser : public znloader::AnnotationParser {
   ~ZipParser() override;
 
   bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
+  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  void LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& table,
+                        znk::AsyncEvent* event) override;
 
  private:
   du::SmartPtr<znk::AnnoSetTable> table;

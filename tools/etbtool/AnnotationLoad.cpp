@@ -36,4 +36,33 @@ LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& fi
   return loaded;
 }
 
+LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& archive,
+                                 const std::string& model) {
+  LoadedSession loaded;
+  loaded.structure = new znk::Structure;
+  loaded.structure->SetSessionStateURL(archive);
+  if (!model.empty()) loaded.structure->SetFileSource(model);
+  loaded.table = new znk::AnnoSetTable(loaded.structure);
+
+  standin::TraceCapture capture;
+  standin::RecordingEvent zipEvent;
+  standin::RecordingEvent etbEvent;
+  du::SmartPtr<znloader::AnnotationParser> zipLoader;
+  du::SmartPtr<znloader::AnnotationParser> etbLoader;
+  if (!module.Create("loader", "annotation", "zip", zipLoader) ||
+      !module.Create("loader", "annotation", "etb", etbLoader)) {
+    loaded.zipReport = loaded.report = {false, "the module lacks a session loader"};
+    return loaded;
+  }
+  zipLoader->LoadSessionState(loaded.table, &zipEvent);
+  standin::PumpFetches();
+  etbLoader->LoadSessionState(loaded.table, &etbEvent);
+  // The zip loader keeps the table until its next load; let it go with the loader.
+  zipLoader.Reset();
+  loaded.zipReport = ReportOf(zipEvent);
+  loaded.report = ReportOf(etbEvent);
+  loaded.traces = capture.Lines();
+  return loaded;
+}
+
 }  // namespace etbtool

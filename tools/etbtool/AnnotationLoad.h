@@ -36,4 +36,15 @@ LoadReport ReportOf(const standin::RecordingEvent& event);
 LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& file,
                                const std::string& model);
 
+// What a session load left: the ETB loader's outcome in `report`, the zip loader's here.
+struct LoadedSession : LoadedTable {
+  LoadReport zipReport;
+};
+
+// A new table whose structure's session-state URL is `archive`: ("loader","annotation","zip")
+// LoadSessionState and the fetch's completion, then ("loader","annotation","etb")
+// LoadSessionState on the same table.
+LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& archive,
+                                 const std::string& model);
+
 }  // namespace etbtool

@@ -24,6 +24,9 @@ struct LoadOptions {
 // Loads an ETB file as a host does and prints the table.
 int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream& out);
 
+// Loads a zip session archive as a host does and prints the structure's session state.
+int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostream& out);
+
 struct SaveOptions {
   std::string input;
   std::string output;

@@ -128,6 +128,18 @@ bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream
   return saved && reloaded.report.success && before == after;
 }
 
+bool TourSession(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
+  out << "\nStep 4. A zip session (\"loader\", \"annotation\", \"zip\", then \"etb\")\n"
+      << "  The zip loader fetches the archive and unpacks its .etb and .ast members into the\n"
+      << "  host's temporary folder; the ETB loader then reads the session-state file. Its\n"
+      << "  entry (type 15 on file, 16 as session state) goes to the structure, not the table:\n\n";
+  const LoadedSession loaded =
+      LoadSessionArchive(module, folder.Write("session.zip", DemoSessionArchive()), "");
+  PrintSession(out, loaded);
+  return loaded.zipReport.success && loaded.report.success &&
+         !loaded.structure->GetSessionStateAnnoEntry().IsNull();
+}
+
 }  // namespace
 
 int RunDemo(const LoadedModule& module, std::ostream& out) {
@@ -137,7 +149,8 @@ int RunDemo(const LoadedModule& module, std::ostream& out) {
   const bool factoryOk = TourFactory(module, out);
   const bool loadOk = TourLoad(module, folder, out);
   const bool saveOk = TourSave(module, folder, out);
-  const bool allOk = factoryOk && loadOk && saveOk;
+  const bool sessionOk = TourSession(module, folder, out);
+  const bool allOk = factoryOk && loadOk && saveOk && sessionOk;
   out << '\n'
       << (allOk ? "Every step did what it should." : "A step went wrong (see above).") << '\n';
   return allOk ? kExitSuccess : kExitFailure;

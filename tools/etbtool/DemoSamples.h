@@ -4,7 +4,8 @@
 
 namespace etbtool {
 
-// The bundled sample ETB file of the tour (samples/demo.etb, built in).
+// The tour's bundled samples, built in: samples/demo.etb and samples/session.zip.
 std::string DemoEtbSample();
+std::string DemoSessionArchive();
 
 }  // namespace etbtool

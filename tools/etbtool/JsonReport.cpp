@@ -82,6 +82,12 @@ nlohmann::ordered_json LoadJson(const LoadedTable& loaded, bool summaryOnly) {
   return document;
 }
 
+nlohmann::ordered_json SessionJson(const LoadedSession& loaded) {
+  nlohmann::ordered_json document = LoadJson(loaded, false);
+  document["zipResult"] = ReportJson(loaded.zipReport);
+  return document;
+}
+
 std::string Dump(const nlohmann::ordered_json& document) {
   return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

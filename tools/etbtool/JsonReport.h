@@ -13,6 +13,8 @@ namespace etbtool {
 nlohmann::ordered_json EntryJson(const znk::AnnoSetTableEntry& entry);
 // {"result", "message"?, "entries" or "entryCount", "viewStateSources", "session", "traces"}
 nlohmann::ordered_json LoadJson(const LoadedTable& loaded, bool summaryOnly);
+// The load document of the session's ETB load, with "zipResult" for the zip loader's report.
+nlohmann::ordered_json SessionJson(const LoadedSession& loaded);
 std::string Dump(const nlohmann::ordered_json& document);
 
 }  // namespace etbtool

@@ -67,4 +67,27 @@ void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly) {
   }
 }
 
+void PrintSession(std::ostream& out, const LoadedSession& loaded) {
+  const auto outcome = [](const LoadReport& report) {
+    return report.success ? std::string("success") : "failure: " + report.message;
+  };
+  du::Symbol etbFile;
+  du::Symbol astFile;
+  loaded.structure->GetSessionStateEtbFileName(etbFile);
+  loaded.structure->GetSessionStateAstFileName(astFile);
+  out << "zip loader: " << outcome(loaded.zipReport) << '\n'
+      << "etb loader: " << outcome(loaded.report) << '\n'
+      << "session ETB file: " << (etbFile.IsNull() ? "(none)" : etbFile.c_str()) << '\n'
+      << "session AST file: " << (astFile.IsNull() ? "(none)" : astFile.c_str()) << '\n';
+  const du::SmartPtr<znk::AnnoSetTableEntry>& entry = loaded.structure->GetSessionStateAnnoEntry();
+  if (entry.IsNull()) {
+    out << "session entry: (none)\n";
+    return;
+  }
+  out << "session entry:\n"
+      << "   #    id  component    property     value      name         file        "
+         "typ acc 2nd\n";
+  PrintEntry(out, 0, *entry);
+}
+
 }  // namespace etbtool

@@ -10,4 +10,7 @@ namespace etbtool {
 // with "...", line breaks in comments shown as "\n") and the view-state sources.
 void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly);
 
+// The human form of a session load: both outcomes and the structure's session state.
+void PrintSession(std::ostream& out, const LoadedSession& loaded);
+
 }  // namespace etbtool

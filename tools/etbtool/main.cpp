@@ -31,6 +31,13 @@ int Run(int argc, char** argv) {
   loadCommand->add_flag("--json", load.json, "print the JSON document");
   loadCommand->add_flag("--summary", load.summary, "print only the outcome and the counts");
 
+  LoadOptions session;
+  CLI::App* sessionCommand =
+      app.add_subcommand("session", "load a zip session archive as a host does");
+  sessionCommand->add_option("ARCHIVE", session.file, "the session archive")->required();
+  sessionCommand->add_option("--model", session.model, "the product file the structure came from");
+  sessionCommand->add_flag("--json", session.json, "print the JSON document");
+
   SaveOptions save;
   CLI::App* saveCommand = app.add_subcommand("save", "load an ETB file and save it again");
   saveCommand->add_option("IN", save.input, "the ETB file to load")->required();
@@ -67,6 +74,7 @@ int Run(int argc, char** argv) {
   int status = kExitUsage;
   if (probe->parsed()) status = RunProbe(*module, role, kind, format, std::cout);
   if (loadCommand->parsed()) status = RunLoad(*module, load, std::cout);
+  if (sessionCommand->parsed()) status = RunSession(*module, session, std::cout);
   if (saveCommand->parsed()) status = RunSave(*module, save, std::cout);
   if (demo->parsed()) status = RunDemo(*module, std::cout);
   standin::RemoveHostTempDir();  // the download cache goes with the host

@@ -1,0 +1,260 @@
+// The zip session loader: fetch, the ".zip" name, which members it unpacks, what it reports.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "EtbFiles.h"
+#include "ZipFiles.h"
+#include "du/FileSystem.h"
+#include "etb/Parser.h"
+#include "standin/Fetch.h"
+#include "standin/HostTemp.h"
+#include "standin/RecordingEvent.h"
+#include "standin/ZipLimits.h"
+#include "zip/ArchivePath.h"
+#include "zip/ZipParser.h"
+#include "znk/Structure.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadFile;
+using testing_support::ScratchDir;
+using testing_support::WriteZip;
+using testing_support::ZipMember;
+using Outcome = standin::RecordingEvent::Outcome;
+
+du::SmartPtr<znk::AnnoSetTable> SessionTable(const std::string& url) {
+  du::SmartPtr<znk::Structure> structure(new znk::Structure);
+  if (!url.empty()) structure->SetSessionStateURL(url);
+  return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
+}
+
+std::string SessionFile(const du::SmartPtr<znk::AnnoSetTable>& table, bool ast) {
+  du::Symbol name;
+  if (ast) {
+    table->GetStructure()->GetSessionStateAstFileName(name);
+  } else {
+    table->GetStructure()->GetSessionStateEtbFileName(name);
+  }
+  return name.IsNull() ? "(unset)" : name.c_str();
+}
+
+struct ZipLoaderTest : testing::Test {
+  ScratchDir dir;
+  du::SmartPtr<zip::ZipParser> loader{new zip::ZipParser};
+  standin::RecordingEvent event;
+  std::string temp = du::FileSystem::GetTempDir(true) + "/";
+};
+
+TEST(ArchivePath, TheDeliveredFileIsReadUnderAZipName) {
+  ScratchDir dir;
+  fs::create_directories(dir.path() + "/cache/dir.v2");
+  struct Case {
+    std::string delivered;
+    std::string archive;
+  };
+  const std::string d = dir.path() + "/cache/";
+  const Case cases[] = {
+      {d + "123.tmp", d + "123.zip"},
+      {d + "s.zip", d + "s.zip"},
+      {d + "s.ZIP", d + "s.zip"},
+      {d + "s.tar.gz", d + "s.tar.zip"},
+      {d + "dir.v2/session", d + "dir.zip"},
+      {d + "s.", d + "s.zip"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.delivered);
+    std::ofstream(c.delivered) << "archive";
+    EXPECT_EQ(zip::ArchivePathFor(c.delivered), c.archive);
+    EXPECT_EQ(ReadFile(c.archive), "archive");
+    fs::remove(c.archive);
+  }
+  EXPECT_EQ(zip::ArchivePathFor("no_dot_anywhere"), "no_dot_anywhere");
+}
+
+TEST_F(ZipLoaderTest, UnpacksTheEtbAndAstMembersAndTheLastOfEachCounts) {
+  const std::string archive = dir.path() + "/session.ZIP";
+  WriteZip(archive, {{"a.etb", "A"},
+                     {"b.etb", "B"},
+                     {"sub/c.ast", "C"},
+                     {".etb", "four bytes"},
+                     {"X.ETB", "upper case"},
+                     {"notes.txt", "other"}});
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+  loader->LoadSessionState(table, &event);
+  EXPECT_EQ(standin::PumpFetches(), 1U);
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+  EXPECT_EQ(SessionFile(table, false), temp + "b.etb");
+  EXPECT_EQ(SessionFile(table, true), temp + "sub/c.ast");
+  EXPECT_EQ(ReadFile(temp + "a.etb"), "A");
+  EXPECT_EQ(ReadFile(temp + "b.etb"), "B");
+  EXPECT_EQ(ReadFile(temp + "sub/c.ast"), "C");
+  EXPECT_FALSE(fs::exists(temp + ".etb"));
+  EXPECT_FALSE(fs::exists(temp + "X.ETB"));
+  EXPECT_FALSE(fs::exists(temp + "notes.txt"));
+  EXPECT_EQ(ReadFile(archive).empty(), false) << "the user's archive is never moved";
+  EXPECT_EQ(table->GetReferenceCount(), 2) << "kept until the next load";
+}
+
+TEST_F(ZipLoaderTest, ReportsEachFailureItsOwnWay) {
+  struct Case {
+    const char* name;
+    du::SmartPtr<znk::AnnoSetTable> table;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"no table", du::SmartPtr<znk::AnnoSetTable>(), "Failed to get Dornal session file"},
+      {"no structure", du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable),
+       "Failed to get Dornal session file"},
+      {"no session address", SessionTable(""), "Failed to get Dornal session file"},
+      {"fetch fails", SessionTable(dir.path() + "/none.zip"), "Failed to get zip file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    standin::RecordingEvent caseEvent;
+    loader->LoadSessionState(c.table, &caseEvent);
+    standin::PumpFetches();
+    EXPECT_EQ(caseEvent.outcome(), Outcome::kFailure);
+    EXPECT_EQ(caseEvent.message(), c.message);
+    EXPECT_EQ(caseEvent.code(), 1);
+  }
+  EXPECT_EQ(cases[3].table->GetReferenceCount(), 2) << "a failed fetch keeps the table";
+  loader->LoadSessionState(du::SmartPtr<znk::AnnoSetTable>(), nullptr);
+  EXPECT_EQ(cases[3].table->GetReferenceCount(), 1);
+}
+
+TEST_F(ZipLoaderTest, ArchivesThatYieldNothingStillSucceed) {
+  std::mt19937 random(7);
+  std::string noise;  // incompressible, so the archive is larger than its truncated copy
+  for (int i = 0; i < 5000; ++i) noise += char(random());
+  const std::string good = dir.path() + "/good.zip";
+  WriteZip(good, {{"s.etb", noise}});
+  const std::string truncated = ReadFile(good).substr(0, 2000);
+  const std::string cases[] = {dir.Write("text.zip", "this is not a zip archive"),
+                               dir.Write("truncated.zip", truncated), dir.Write("empty.zip", "")};
+  for (const std::string& archive : cases) {
+    SCOPED_TRACE(archive);
+    du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+    standin::RecordingEvent caseEvent;
+    loader->LoadSessionState(table, &caseEvent);
+    standin::PumpFetches();
+    EXPECT_EQ(caseEvent.outcome(), Outcome::kSuccess);
+    EXPECT_EQ(SessionFile(table, false), "(unset)");
+  }
+  // An archive with no member at all is its end record alone.
+  const std::string emptyArchive = dir.Write("nothing.zip", "PK\x05\x06" + std::string(18, '\0'));
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(emptyArchive);
+  loader->LoadSessionState(table, &event);
+  standin::PumpFetches();
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+}
+
+TEST_F(ZipLoaderTest, ADeliveryWithoutATableAndRepeatedCompletions) {
+  const std::string archive = dir.path() + "/s.zip";
+  WriteZip(archive, {{"s.etb", "S"}});
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+  loader->LoadSessionState(table, &event);
+  *loader = zip::ZipParser();  // forgets table and event while the fetch is out
+  standin::RecordingEvent second;
+  EXPECT_EQ(table->GetReferenceCount(), 1);
+  standin::PumpFetches();
+  EXPECT_EQ(event.reportCount(), 0) << "the event was forgotten";
+
+  loader->LoadSessionState(table, &second);
+  loader->OnComplete(77, znk::BaseAsyncEvent::EVENT_CANCELLED);  // other statuses do nothing
+  EXPECT_EQ(second.reportCount(), 0);
+  standin::PumpFetches();
+  EXPECT_EQ(second.outcome(), Outcome::kSuccess);
+  loader->LoadAnnotationTable(table, &second);  // not a zip loader's job
+  EXPECT_EQ(second.reportCount(), 1);
+  EXPECT_TRUE(loader->OnProgress(1, 1));
+}
+
+TEST_F(ZipLoaderTest, CopiesShareTheRememberedTable) {
+  const std::string archive = dir.path() + "/s.zip";
+  WriteZip(archive, {{"s.etb", "S"}});
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+  loader->LoadSessionState(table, &event);
+  {
+    zip::ZipParser copy(*loader);
+    EXPECT_EQ(table->GetReferenceCount(), 3);
+  }
+  standin::PumpFetches();
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+}
+
+// Hostile archives: nothing is written outside the host's temporary folder, whatever the names.
+TEST_F(ZipLoaderTest, HostileMembersNeverLandOutsideTheTemporaryFolder) {
+  const std::string outer = dir.path() + "/outer";
+  fs::create_directories(outer);
+  const char* previousTmp = std::getenv("TMPDIR");
+  const std::string savedTmp = previousTmp != nullptr ? previousTmp : "";
+  standin::RemoveHostTempDir();
+  ::setenv("TMPDIR", outer.c_str(), 1);
+  const std::string hostTemp = du::FileSystem::GetTempDir(true);
+  ASSERT_EQ(fs::path(hostTemp).parent_path(), outer);
+  const std::uint64_t limit = standin::GetZipMemberSizeLimit();
+  standin::SetZipMemberSizeLimit(1 << 20);
+
+  const std::string archive = dir.path() + "/hostile.zip";
+  WriteZip(archive, {{"../x.etb", "up"},
+                     {"/tmp/abs-x.etb", "absolute"},
+                     {"a/../../y.ast", "climbs"},
+                     {"..\\w.etb", "backslash"},
+                     {"link.etb", "/etc/passwd", true},
+                     {"bomb.etb", std::string(2 << 20, '\0')},
+                     {"dup.etb", "first"},
+                     {"dup.etb", "second"},
+                     {"ok.ast", "fine"}});
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+  loader->LoadSessionState(table, &event);
+  standin::PumpFetches();
+  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+  EXPECT_EQ(SessionFile(table, true), hostTemp + "/ok.ast");
+  EXPECT_EQ(SessionFile(table, false), hostTemp + "/dup.etb");
+
+  std::vector<std::string> written;
+  for (const auto& item : fs::recursive_directory_iterator(outer)) {
+    if (!item.is_directory()) written.push_back(item.path().string());
+  }
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{hostTemp + "/dup.etb", hostTemp + "/ok.ast"}));
+  EXPECT_FALSE(fs::exists("/tmp/abs-x.etb"));
+  for (const auto& item : fs::directory_iterator(dir.path())) {
+    EXPECT_TRUE(item.path() == archive || item.path() == outer) << item.path();
+  }
+
+  standin::SetZipMemberSizeLimit(limit);
+  standin::RemoveHostTempDir();
+  if (previousTmp != nullptr) {
+    ::setenv("TMPDIR", savedTmp.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+}
+
+// The whole road: the zip loader unpacks, the ETB loader reads the session-state file.
+TEST_F(ZipLoaderTest, TheEtbLoaderThenReadsTheSessionState) {
+  const std::string archive = dir.path() + "/session.zip";
+  WriteZip(archive, {{"state.etb", "3<@@>C<@@>P<@@>V<@@>N<@@>s.ast<@@>15<@@>0 note<@@>0<@@>x\n"},
+                     {"state.ast", "view data"}});
+  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
+  loader->LoadSessionState(table, &event);
+  standin::PumpFetches();
+  du::SmartPtr<etb::Parser> etbLoader(new etb::Parser);
+  standin::RecordingEvent etbEvent;
+  etbLoader->LoadSessionState(table, &etbEvent);
+  EXPECT_EQ(etbEvent.outcome(), Outcome::kSuccess);
+  const du::SmartPtr<znk::AnnoSetTableEntry>& entry =
+      table->GetStructure()->GetSessionStateAnnoEntry();
+  ASSERT_FALSE(entry.IsNull());
+  EXPECT_EQ(testing_support::Describe(*entry), "3|C|P|V|N|s.znd|16|0|0|-|-|-");
+  EXPECT_EQ(entry->sessionAstFile, du::Symbol(temp + "state.ast"));
+  EXPECT_TRUE(table->IsEmpty());
+}
+
+}  // namespace

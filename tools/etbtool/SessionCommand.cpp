@@ -1,0 +1,23 @@
+#include <iostream>
+
+#include "AnnotationLoad.h"
+#include "Commands.h"
+#include "JsonReport.h"
+#include "TablePrinter.h"
+
+namespace etbtool {
+
+int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
+  const LoadedSession loaded = LoadSessionArchive(module, options.file, options.model);
+  if (options.json) {
+    out << Dump(SessionJson(loaded)) << '\n';
+  } else {
+    PrintSession(out, loaded);
+    for (const standin::TraceLine& line : loaded.traces) {
+      std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
+    }
+  }
+  return loaded.report.success ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace etbtool
