@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "znk/AnnoSetTable.h"
+#include "znk/AnnoSetTableEntry.h"
 #include "znk/AsyncEvent.h"
+#include "znk/Preferences.h"
 #include "znloader/AnnotationParser.h"
 
 namespace etb {
 
-// Writer of the preference-backed annotation entries ("saver", "preferences", "etb").
+// Writer of the preference-backed annotation entries ("saver", "preferences", "etb"): rewrites
+// the host's list "Global/Annotations/List" from the table's preference entries, selected as the
+// ETB saver selects its entries, and has the host save and apply its preferences.
 class EtbPreferencesWriter : public znloader::AnnotationParser {
  public:
   EtbPreferencesWriter();
@@ -17,6 +23,15 @@ class EtbPreferencesWriter : public znloader::AnnotationParser {
 
   bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
   void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  // False, with the store untouched, when the list cannot be had or is protected.
+  bool SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
+                           const du::SmartPtr<znk::AnnoSetTableEntry>& entry,
+                           const std::string& fileName, bool addFlag,
+                           bool convertEncoding) override;
+
+ private:
+  void WriteEntry(const du::SmartPtr<znk::Preferences>& set,
+                  const du::SmartPtr<znk::AnnoSetTableEntry>& entry);
 };
 
 }  // namespace etb

@@ -1,5 +1,15 @@
 #include "etb/PreferencesParser.h"
 
+#include <string>
+
+#include "dg/Color.h"
+#include "etb/PreferenceListLayout.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/AnnoSetTableEntry.h"
+#include "znk/AnnoSetTableEntryData.h"
+#include "znk/Preferences.h"
+#include "znk/World.h"
+
 namespace etb {
 
 PreferencesParser::PreferencesParser() = default;
@@ -16,5 +26,72 @@ bool PreferencesParser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*
 
 void PreferencesParser::OnComplete(std::uint64_t /*requestId*/,
                                    znk::BaseAsyncEvent::EventStatus /*status*/) {}
+
+namespace {
+
+// One set of the list as a new preference entry; its access state is 2 when the list, the set
+// or any value but the colour is protected.
+du::SmartPtr<znk::AnnoSetTableEntry> EntryFromSet(const znk::Preferences& set, bool listProtected) {
+  using namespace preferences;
+  bool isProtected = listProtected || set.isProtected;
+  bool valueProtected = false;
+  std::string propertyName;
+  std::string propertyValue;
+  std::string name;
+  std::string file;
+  std::string comment;
+  int annotationType = 0;
+  for (const auto& [key, text] :
+       {std::pair<const du::Symbol*, std::string*>{&kPropertyNameKey, &propertyName},
+        {&kPropertyValueKey, &propertyValue},
+        {&kNameKey, &name},
+        {&kFileKey, &file}}) {
+    if (set.GetString(*key, *text, valueProtected) && valueProtected) isProtected = true;
+  }
+  if (set.GetInt(kAnnotationTypeKey, annotationType, valueProtected) && valueProtected) {
+    isProtected = true;
+  }
+  if (set.GetString(kCommentKey, comment, valueProtected) && valueProtected) isProtected = true;
+
+  znk::AnnoSetTableEntryData data;
+  data.componentId = 0;
+  data.componentName = du::Symbol::EMPTY;
+  data.propertyName = propertyName;
+  data.propertyValue = propertyValue;
+  data.name = name;
+  data.reservedText = du::Symbol("");
+  data.annotationType = annotationType;
+  du::SmartPtr<znk::AnnoSetTableEntry> entry;
+  znk::AnnoSetTableEntry::Create(entry, data, du::Symbol(file), isProtected ? 2 : 0, 0, true);
+  if (entry.IsNull()) return entry;  // the host had no memory for it: the set is skipped
+  entry->comment = comment;
+
+  int color = 0;
+  if (set.GetInt(kColorKey, color, valueProtected)) {
+    entry->color = dg::Color(static_cast<unsigned int>(color), true);
+    entry->hasColor = true;
+  }
+  return entry;
+}
+
+}  // namespace
+
+void PreferencesParser::LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
+                                            znk::AsyncEvent* event) {
+  du::SmartPtr<znk::Preferences> preferences = znk::World::GetWorld()->GetPreferences();
+  bool listProtected = false;
+  const du::SmartPtr<znk::PreferenceList> list =
+      preferences->GetPreferenceList(preferences::kListName, false, listProtected, false);
+  if (!list.IsNull() && !table.IsNull()) {
+    const unsigned int count = list->GetNumPreferences(false);
+    for (unsigned int i = 0; i < count; ++i) {
+      const du::SmartPtr<znk::Preferences> set = list->GetPreferences(i, false);
+      if (set.IsNull()) continue;
+      const du::SmartPtr<znk::AnnoSetTableEntry> entry = EntryFromSet(*set, listProtected);
+      if (!entry.IsNull()) table->AddEntry(entry);
+    }
+  }
+  if (event != nullptr) event->ReportSuccess();
+}
 
 }  // namespace etb

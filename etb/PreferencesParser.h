@@ -7,7 +7,8 @@
 
 namespace etb {
 
-// Loader of the preference-backed annotation entries ("loader", "preferences", "etb").
+// Loader of the preference-backed annotation entries ("loader", "preferences", "etb"): reads
+// the host's list "Global/Annotations/List" into the table at once and always reports success.
 class PreferencesParser : public znloader::AnnotationParser {
  public:
   PreferencesParser();
@@ -17,6 +18,8 @@ class PreferencesParser : public znloader::AnnotationParser {
 
   bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
   void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  void LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
+                           znk::AsyncEvent* event) override;
 };
 
 }  // namespace etb

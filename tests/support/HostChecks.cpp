@@ -7,6 +7,7 @@
 #include "standin/HostTemp.h"
 #include "standin/Ledger.h"
 #include "standin/Pool.h"
+#include "standin/PreferenceStore.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ class HostChecks : public testing::EmptyTestEventListener {
   }
 
   void OnTestEnd(const testing::TestInfo& /*test*/) override {
+    standin::ResetWorld();  // every test gets a world of its own
     if (const std::size_t cancelled = standin::CancelFetches(); cancelled > 0) {
       ADD_FAILURE() << cancelled << " fetch(es) left undelivered";
     }

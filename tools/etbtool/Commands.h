@@ -40,6 +40,20 @@ struct SaveOptions {
 // Loads an ETB file as `load` does and saves it again through the ETB saver.
 int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out);
 
+struct PrefsOptions {
+  std::string action;  // show, import or export
+  std::string file;    // the ETB file of import and export
+  std::string store;
+  bool json = false;
+};
+
+// The preferences store's default path: $XDG_CONFIG_HOME/etbtool/preferences.json, else
+// ~/.config/etbtool/preferences.json.
+std::string DefaultPreferenceStore();
+
+// Shows, imports into or exports the host's preference list of annotation entries.
+int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out);
+
 // The guided tour of the module.
 int RunDemo(const LoadedModule& module, std::ostream& out);
 

@@ -140,6 +140,22 @@ bool TourSession(const LoadedModule& module, const TourFolder& folder, std::ostr
          !loaded.structure->GetSessionStateAnnoEntry().IsNull();
 }
 
+bool TourPreferences(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
+  out << "\nStep 5. A preferences round trip (\"saver\" and \"loader\", \"preferences\", \"etb\")\n"
+      << "  The sample's entries become preference entries, the preferences saver writes them to\n"
+      << "  the list \"Global/Annotations/List\" of a fresh store, and the preferences loader\n"
+      << "  reads them back:\n\n";
+  PrefsOptions prefs;
+  prefs.store = folder.Write("preferences.json", "");
+  std::filesystem::remove(prefs.store);
+  prefs.action = "import";
+  prefs.file = folder.Write("demo.etb", DemoEtbSample());
+  const bool imported = RunPrefs(module, prefs, out) == kExitSuccess;
+  prefs.action = "show";
+  const bool shown = RunPrefs(module, prefs, out) == kExitSuccess;
+  return imported && shown;
+}
+
 }  // namespace
 
 int RunDemo(const LoadedModule& module, std::ostream& out) {
@@ -150,7 +166,8 @@ int RunDemo(const LoadedModule& module, std::ostream& out) {
   const bool loadOk = TourLoad(module, folder, out);
   const bool saveOk = TourSave(module, folder, out);
   const bool sessionOk = TourSession(module, folder, out);
-  const bool allOk = factoryOk && loadOk && saveOk && sessionOk;
+  const bool preferencesOk = TourPreferences(module, folder, out);
+  const bool allOk = factoryOk && loadOk && saveOk && sessionOk && preferencesOk;
   out << '\n'
       << (allOk ? "Every step did what it should." : "A step went wrong (see above).") << '\n';
   return allOk ? kExitSuccess : kExitFailure;

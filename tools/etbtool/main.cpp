@@ -38,6 +38,27 @@ int Run(int argc, char** argv) {
   sessionCommand->add_option("--model", session.model, "the product file the structure came from");
   sessionCommand->add_flag("--json", session.json, "print the JSON document");
 
+  PrefsOptions prefs;
+  prefs.store = DefaultPreferenceStore();
+  CLI::App* prefsCommand =
+      app.add_subcommand("prefs", "the host's preference list of annotation entries");
+  prefsCommand->require_subcommand(1);
+  const auto addStore = [&prefs](CLI::App* command) {
+    command->add_option("--store", prefs.store, "the preferences store (JSON)")
+        ->capture_default_str();
+  };
+  CLI::App* prefsShow = prefsCommand->add_subcommand("show", "print the preference entries");
+  prefsShow->add_flag("--json", prefs.json, "print the JSON document");
+  addStore(prefsShow);
+  CLI::App* prefsImport =
+      prefsCommand->add_subcommand("import", "make an ETB file's entries the preference entries");
+  prefsImport->add_option("FILE", prefs.file, "the ETB file")->required();
+  addStore(prefsImport);
+  CLI::App* prefsExport =
+      prefsCommand->add_subcommand("export", "write the preference entries to an ETB file");
+  prefsExport->add_option("OUT", prefs.file, "the ETB file to write")->required();
+  addStore(prefsExport);
+
   SaveOptions save;
   CLI::App* saveCommand = app.add_subcommand("save", "load an ETB file and save it again");
   saveCommand->add_option("IN", save.input, "the ETB file to load")->required();
@@ -75,6 +96,10 @@ int Run(int argc, char** argv) {
   if (probe->parsed()) status = RunProbe(*module, role, kind, format, std::cout);
   if (loadCommand->parsed()) status = RunLoad(*module, load, std::cout);
   if (sessionCommand->parsed()) status = RunSession(*module, session, std::cout);
+  if (prefsCommand->parsed()) {
+    prefs.action = prefsShow->parsed() ? "show" : prefsImport->parsed() ? "import" : "export";
+    status = RunPrefs(*module, prefs, std::cout);
+  }
   if (saveCommand->parsed()) status = RunSave(*module, save, std::cout);
   if (demo->parsed()) status = RunDemo(*module, std::cout);
   standin::RemoveHostTempDir();  // the download cache goes with the host

@@ -1,0 +1,78 @@
+#include "znk/Preferences.h"
+
+namespace znk {
+
+Preferences::Preferences() noexcept = default;
+
+Preferences::~Preferences() = default;
+
+du::SmartPtr<PreferenceList> Preferences::GetPreferenceList(const du::Symbol& name, bool create,
+                                                            bool& isProtectedOut,
+                                                            bool /*forWriting*/) {
+  const std::string key = name.safe_c_str();
+  auto found = lists_.find(key);
+  if (found == lists_.end()) {
+    if (!create) return du::SmartPtr<PreferenceList>();
+    found = lists_.emplace(key, du::SmartPtr<PreferenceList>(new PreferenceList)).first;
+  }
+  if (found->second->isProtected || isProtected) isProtectedOut = true;
+  return found->second;
+}
+
+bool Preferences::GetString(const du::Symbol& key, std::string& value, bool& isProtectedOut) const {
+  const auto found = values_.find(key.safe_c_str());
+  if (found == values_.end() || found->second.isInt) return false;
+  value = found->second.text;
+  isProtectedOut = found->second.isProtected;
+  return true;
+}
+
+bool Preferences::GetInt(const du::Symbol& key, int& value, bool& isProtectedOut) const {
+  const auto found = values_.find(key.safe_c_str());
+  if (found == values_.end() || !found->second.isInt) return false;
+  value = found->second.number;
+  isProtectedOut = found->second.isProtected;
+  return true;
+}
+
+std::string Preferences::SetString(const du::Symbol& key, const std::string& value,
+                                   bool /*reserved*/) {
+  Value& slot = values_[key.safe_c_str()];
+  std::string previous = slot.isInt ? std::string() : slot.text;
+  slot.isInt = false;
+  slot.text = value;
+  return previous;
+}
+
+void Preferences::SetInt(const du::Symbol& key, int value, bool /*reserved*/) {
+  Value& slot = values_[key.safe_c_str()];
+  slot.isInt = true;
+  slot.number = value;
+  slot.text.clear();
+}
+
+void Preferences::ProtectValue(const du::Symbol& key) {
+  values_[key.safe_c_str()].isProtected = true;
+}
+
+PreferenceList::PreferenceList() noexcept = default;
+
+PreferenceList::~PreferenceList() = default;
+
+unsigned int PreferenceList::GetNumPreferences(bool /*reserved*/) const noexcept {
+  return static_cast<unsigned int>(sets_.size());
+}
+
+du::SmartPtr<Preferences> PreferenceList::GetPreferences(unsigned int index,
+                                                         bool /*reserved*/) const {
+  return index < sets_.size() ? sets_[index] : du::SmartPtr<Preferences>();
+}
+
+du::SmartPtr<Preferences> PreferenceList::AddPreferences() {
+  sets_.emplace_back(new Preferences);
+  return sets_.back();
+}
+
+void PreferenceList::Clear(bool /*reserved*/, const du::Symbol& /*reservedName*/) { sets_.clear(); }
+
+}  // namespace znk

@@ -1,0 +1,253 @@
+// Preference entries: the list "Global/Annotations/List" read into a table and written back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "EtbFiles.h"
+#include "etb/EtbPreferencesWriter.h"
+#include "etb/PreferencesParser.h"
+#include "standin/PreferenceStore.h"
+#include "standin/RecordingEvent.h"
+#include "znk/World.h"
+
+namespace {
+
+using testing_support::Describe;
+using testing_support::DescribeEntries;
+using testing_support::EntrySpec;
+using testing_support::MakeEntry;
+using testing_support::ReadFile;
+using testing_support::ScratchDir;
+using EntryPtr = du::SmartPtr<znk::AnnoSetTableEntry>;
+
+const du::Symbol kList("Global/Annotations/List");
+
+du::SmartPtr<znk::PreferenceList> List(bool create = true) {
+  bool ignored = false;
+  return znk::World::GetWorld()->GetPreferences()->GetPreferenceList(kList, create, ignored, true);
+}
+
+// A set with every key of the layout.
+du::SmartPtr<znk::Preferences> AddFullSet(const std::string& name) {
+  du::SmartPtr<znk::Preferences> set = List()->AddPreferences();
+  set->SetString("PropertyName", "prop " + name, false);
+  set->SetString("PropertyValue", "value " + name, false);
+  set->SetString("Name", name, false);
+  set->SetString("File", name + ".znd", false);
+  set->SetInt("AnnotationType", 7, false);
+  set->SetString("Comment", "comment " + name, false);
+  set->SetInt("Color", 0x11223344, false);
+  return set;
+}
+
+du::SmartPtr<znk::AnnoSetTable> LoadList(standin::RecordingEvent* event = nullptr) {
+  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
+  etb::PreferencesParser().LoadAnnotationTable(table, event);
+  return table;
+}
+
+std::vector<std::string> ListedNames() {
+  std::vector<std::string> names;
+  const du::SmartPtr<znk::PreferenceList> list = List(false);
+  for (unsigned int i = 0; list && i < list->GetNumPreferences(false); ++i) {
+    std::string name = "(no name)";
+    bool ignored = false;
+    list->GetPreferences(i, false)->GetString("Name", name, ignored);
+    names.push_back(name);
+  }
+  return names;
+}
+
+TEST(PreferencesLoader, ReadsEverySetInListOrder) {
+  AddFullSet("a");
+  AddFullSet("b");
+  List()->AddPreferences();  // a set with no keys at all
+  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
+  table->AddEntry(MakeEntry(EntrySpec{}));
+  standin::RecordingEvent event;
+  etb::PreferencesParser().LoadAnnotationTable(table, &event);
+  EXPECT_EQ(event.outcome(), standin::RecordingEvent::Outcome::kSuccess);
+  EXPECT_EQ(event.reportCount(), 1);
+  const std::vector<std::string> entries = DescribeEntries(*table);
+  ASSERT_EQ(entries.size(), 4U) << "appended after what the table held";
+  EXPECT_EQ(entries[1], "0||prop a|value a|a|a.znd|7|0|0|comment a|-|-");
+  EXPECT_EQ(entries[3], "0||||||0|0|0||-|-");
+  const EntryPtr full = table->GetEntry(1);
+  EXPECT_TRUE(full->isPreference);
+  EXPECT_TRUE(full->hasColor);
+  EXPECT_EQ(full->color.GetAsHexUI(), 0x11223344U);
+  const EntryPtr bare = table->GetEntry(3);
+  EXPECT_FALSE(bare->hasColor) << "no Color key, colour as created";
+  EXPECT_FALSE(bare->comment.IsNull()) << "an empty comment is assigned too";
+}
+
+TEST(PreferencesLoader, AnyProtectionButTheColoursMakesAnEntryProtected) {
+  struct Case {
+    const char* name;
+    bool listProtected;
+    bool setProtected;
+    const char* protectedKey;
+    int accessState;
+  };
+  const Case cases[] = {
+      {"nothing", false, false, nullptr, 0},
+      {"the list", true, false, nullptr, 2},
+      {"the set", false, true, nullptr, 2},
+      {"PropertyName", false, false, "PropertyName", 2},
+      {"PropertyValue", false, false, "PropertyValue", 2},
+      {"Name", false, false, "Name", 2},
+      {"File", false, false, "File", 2},
+      {"AnnotationType", false, false, "AnnotationType", 2},
+      {"Comment", false, false, "Comment", 2},
+      {"Color", false, false, "Color", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    standin::ResetWorld();
+    du::SmartPtr<znk::Preferences> set = AddFullSet("x");
+    List()->isProtected = c.listProtected;
+    set->isProtected = c.setProtected;
+    if (c.protectedKey != nullptr) set->ProtectValue(c.protectedKey);
+    du::SmartPtr<znk::AnnoSetTable> table = LoadList();
+    ASSERT_EQ(DescribeEntries(*table).size(), 1U);
+    EXPECT_EQ(table->GetEntry(0)->accessState, c.accessState);
+  }
+}
+
+TEST(PreferencesLoader, ColoursKeepTheirBitsAndNothingToReadIsStillASuccess) {
+  for (int stored : {-1, int(0x80000001U), 0}) {
+    standin::ResetWorld();
+    List()->AddPreferences()->SetInt("Color", stored, false);
+    EXPECT_EQ(LoadList()->GetEntry(0)->color.GetAsHexUI(), static_cast<unsigned int>(stored));
+  }
+  standin::ResetWorld();
+  standin::RecordingEvent missingList;
+  EXPECT_TRUE(LoadList(&missingList)->IsEmpty());
+  EXPECT_EQ(missingList.outcome(), standin::RecordingEvent::Outcome::kSuccess);
+  AddFullSet("a");
+  standin::RecordingEvent noTable;
+  etb::PreferencesParser().LoadAnnotationTable(du::SmartPtr<znk::AnnoSetTable>(), &noTable);
+  EXPECT_EQ(noTable.reportCount(), 1);
+  EXPECT_EQ(noTable.outcome(), standin::RecordingEvent::Outcome::kSuccess);
+  EXPECT_EQ(DescribeEntries(*LoadList()).size(), 1U) << "no event, same loading";
+}
+
+struct PreferencesSaverTest : testing::Test {
+  static EntryPtr Preference(const char* name, int accessState = 0, bool excluded = false) {
+    EntrySpec spec;
+    spec.name = name;
+    spec.isPreference = true;
+    spec.accessState = accessState;
+    spec.excludeFromPartialSave = excluded;
+    return MakeEntry(spec);
+  }
+  etb::EtbPreferencesWriter writer;
+  du::SmartPtr<znk::AnnoSetTable> table{new znk::AnnoSetTable};
+  std::vector<EntryPtr> entries{Preference("p0"), Preference("protected", 2),
+                                MakeEntry(EntrySpec{}), Preference("excluded", 0, true),
+                                Preference("p4")};
+  PreferencesSaverTest() {
+    for (const EntryPtr& entry : entries) table->AddEntry(entry);
+  }
+};
+
+TEST_F(PreferencesSaverTest, SelectsLikeTheEtbSaverAndSavesOnlyWhatItWrote) {
+  const EntryPtr outside = Preference("new");
+  struct Case {
+    const char* name;
+    bool addFlag;
+    EntryPtr given;
+    std::vector<std::string> names;
+    int saves;
+  };
+  const Case cases[] = {
+      {"all", true, EntryPtr(), {"p0", "excluded", "p4"}, 1},
+      {"all, then a new entry", true, outside, {"p0", "excluded", "p4", "new"}, 1},
+      {"an entry of the table twice", true, entries[4], {"p0", "excluded", "p4", "p4"}, 1},
+      {"a protected entry is never written", true, entries[1], {"p0", "excluded", "p4"}, 1},
+      {"a file entry is never written", true, entries[2], {"p0", "excluded", "p4"}, 1},
+      {"partial without an entry writes nothing", false, EntryPtr(), {}, 0},
+      {"partial leaves out the given and the excluded", false, entries[4], {"p0"}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    standin::ResetWorld();
+    AddFullSet("stale");
+    EXPECT_TRUE(writer.SaveAnnotationTable(table, c.given, "ignored.etb", c.addFlag, true));
+    EXPECT_EQ(ListedNames(), c.names) << "the list is rebuilt from the table";
+    EXPECT_EQ(standin::PreferenceSaveCount(), c.saves);
+  }
+}
+
+TEST_F(PreferencesSaverTest, EverySetCarriesAllSevenKeys) {
+  entries[0]->comment = "note";
+  entries[0]->color = dg::Color(0xF0000001U, true);
+  ASSERT_TRUE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
+  const du::SmartPtr<znk::Preferences> set = List()->GetPreferences(0, false);
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : set->GetValues()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"AnnotationType", "Color", "Comment", "File", "Name",
+                                            "PropertyName", "PropertyValue"}));
+  int color = 0;
+  bool ignored = false;
+  ASSERT_TRUE(set->GetInt("Color", color, ignored));
+  EXPECT_EQ(color, int(0xF0000001U)) << "stored as a negative int with the same bits";
+  ASSERT_TRUE(List()->GetPreferences(2, false)->GetInt("Color", color, ignored));
+  EXPECT_EQ(color, int(dg::Color().GetAsHexUI())) << "written also without hasColor";
+}
+
+TEST_F(PreferencesSaverTest, AProtectedListIsLeftAsItWas) {
+  AddFullSet("kept");
+  List()->isProtected = true;
+  EXPECT_FALSE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
+  EXPECT_EQ(ListedNames(), std::vector<std::string>{"kept"});
+  EXPECT_EQ(standin::PreferenceSaveCount(), 0);
+}
+
+// Save into a store file, start a new world from that file, load: every stored field returns.
+TEST_F(PreferencesSaverTest, RoundTripThroughTheStoreFile) {
+  ScratchDir dir;
+  const std::string store = dir.path() + "/preferences.json";
+  ASSERT_EQ(standin::UsePreferenceStore(store), "");
+  entries[0]->comment = "line one\nline two";
+  entries[0]->file = "caf\xE9.znd";  // not UTF-8: kept as bytes
+  entries[0]->annotationType = 9;
+  entries[0]->color = dg::Color(0x80FF00AAU, true);
+  entries[0]->hasColor = true;
+  entries[4]->extraText1 = "not stored";
+  ASSERT_TRUE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
+  ASSERT_TRUE(std::filesystem::exists(store));
+
+  ASSERT_EQ(standin::UsePreferenceStore(store), "");
+  du::SmartPtr<znk::AnnoSetTable> loaded = LoadList();
+  ASSERT_EQ(DescribeEntries(*loaded).size(), 3U);
+  for (unsigned int i = 0; i < 3; ++i) {
+    const EntryPtr original = entries[i == 0 ? 0 : i == 1 ? 3 : 4];
+    const EntryPtr back = loaded->GetEntry(i);
+    SCOPED_TRACE(original->GetName().safe_c_str());
+    EXPECT_EQ(back->GetPropName(),
+              original->GetPropName().c_str() ? original->GetPropName() : du::Symbol(""));
+    EXPECT_STREQ(back->GetName().c_str(), original->GetName().c_str());
+    EXPECT_STREQ(back->file.safe_c_str(), original->file.safe_c_str());
+    EXPECT_EQ(back->annotationType, original->annotationType);
+    EXPECT_STREQ(back->comment.safe_c_str(), original->comment.safe_c_str());
+    EXPECT_EQ(back->color, original->color);
+    EXPECT_TRUE(back->hasColor);
+    EXPECT_TRUE(back->isPreference);
+    EXPECT_EQ(back->accessState, 0);
+    EXPECT_TRUE(back->extraText1.IsNull()) << "extra texts are no part of the layout";
+  }
+}
+
+TEST(PreferenceStore, ACorruptStoreIsReportedAndNeverOverwritten) {
+  ScratchDir dir;
+  const std::string store = dir.Write("preferences.json", "{ this is not json");
+  const std::string error = standin::UsePreferenceStore(store);
+  EXPECT_NE(error.find("not a valid preferences store"), std::string::npos) << error;
+  EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
+  EXPECT_EQ(ReadFile(store), "{ this is not json");
+  EXPECT_EQ(standin::UsePreferenceStore(dir.path() + "/missing.json"), "") << "empty store";
+  EXPECT_TRUE(LoadList()->IsEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+// etbtool prefs end to end: import, show and export through a store file.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "EtbtoolRun.h"
+#include "ScratchDir.h"
+
+namespace {
+
+using nlohmann::json;
+using testing_support::Etbtool;
+using testing_support::ReadFile;
+using testing_support::ScratchDir;
+
+TEST(EtbtoolPrefs, ImportShowAndExportGoThroughTheStore) {
+  ScratchDir dir;
+  const std::string store = dir.path() + "/config dir/preferences.json";
+  const std::string in =
+      dir.Write("in.etb",
+                "5<@@>Bolt<@@>Torque<@@>40 Nm<@@>Check<@@>part.znd<@@>3<@@>0 a note<@@>0\n"
+                "6<@@>Nut<@@>Size<@@>M8<@@>Nut size<@@>nut.znd<@@>0<@@>1\n");
+  EXPECT_EQ(Etbtool("prefs import '" + in + "' --store '" + store + "'").status, 0);
+
+  const testing_support::ToolRun shown = Etbtool("prefs show --json --store '" + store + "'");
+  ASSERT_EQ(shown.status, 0);
+  const json entries = json::parse(shown.out)["entries"];
+  ASSERT_EQ(entries.size(), 2U);
+  for (const json& entry : entries) {
+    EXPECT_EQ(entry["isPreference"], true);
+    EXPECT_EQ(entry["componentId"], 0) << "the list keeps no component";
+    EXPECT_EQ(entry["hasColor"], true);
+  }
+  EXPECT_EQ(entries[0]["name"], "Check");
+  EXPECT_EQ(entries[0]["annotationType"], 3);
+  EXPECT_EQ(entries[0]["comment"], "a note");
+  EXPECT_EQ(entries[1]["propertyValue"], "M8");
+
+  const std::string out = dir.path() + "/out.etb";
+  EXPECT_EQ(Etbtool("prefs export '" + out + "' --store '" + store + "'").status, 0);
+  EXPECT_EQ(ReadFile(out),
+            "0<@@><@@>Torque<@@>40 Nm<@@>Check<@@>part.znd<@@>3<@@>0\n"
+            "0<@@><@@>Size<@@>M8<@@>Nut size<@@>nut.znd<@@>0<@@>0\n");
+}
+
+TEST(EtbtoolPrefs, AnUnreadableStoreIsAUsageErrorAndStaysAsItWas) {
+  ScratchDir dir;
+  const std::string store = dir.Write("preferences.json", "[1, 2");
+  const std::string in = dir.Write("in.etb", "1<@@>a<@@>b<@@>c<@@>d<@@>f<@@>0\n");
+  EXPECT_EQ(Etbtool("prefs show --store '" + store + "'").status, 2);
+  EXPECT_EQ(Etbtool("prefs import '" + in + "' --store '" + store + "'").status, 2);
+  EXPECT_EQ(ReadFile(store), "[1, 2");
+  EXPECT_EQ(Etbtool("prefs --store '" + store + "'").status, 2) << "no action";
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "AnnotationLoad.h"
+#include "Commands.h"
+#include "JsonReport.h"
+#include "TablePrinter.h"
+#include "standin/PreferenceStore.h"
+
+namespace etbtool {
+
+namespace {
+
+// The preference entries of the store, loaded through ("loader","preferences","etb").
+LoadedTable LoadPreferenceList(const LoadedModule& module) {
+  LoadedTable loaded;
+  loaded.structure = new znk::Structure;
+  loaded.table = new znk::AnnoSetTable(loaded.structure);
+  standin::TraceCapture capture;
+  standin::RecordingEvent event;
+  du::SmartPtr<znloader::AnnotationParser> loader;
+  if (module.Create("loader", "preferences", "etb", loader)) {
+    loader->LoadAnnotationTable(loaded.table, &event);
+  }
+  loaded.report = ReportOf(event);
+  loaded.traces = capture.Lines();
+  return loaded;
+}
+
+int Show(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
+  const LoadedTable loaded = LoadPreferenceList(module);
+  if (options.json) {
+    out << Dump(LoadJson(loaded, false)) << '\n';
+  } else {
+    PrintLoad(out, loaded, false);
+  }
+  return loaded.report.success ? kExitSuccess : kExitFailure;
+}
+
+int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
+  const LoadedTable loaded = LoadAnnotationFile(module, options.file, "");
+  if (!loaded.report.success) {
+    out << "failure: " << loaded.report.message << " (" << options.file << "), nothing imported\n";
+    return kExitFailure;
+  }
+  unsigned int count = 0;
+  unsigned int protectedCount = 0;
+  loaded.table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const du::SmartPtr<znk::AnnoSetTableEntry> entry = loaded.table->GetEntry(i);
+    entry->isPreference = true;
+    protectedCount += entry->accessState == 2 ? 1 : 0;
+  }
+  du::SmartPtr<znloader::AnnotationParser> saver;
+  const bool saved = module.Create("saver", "preferences", "etb", saver) &&
+                     saver->SaveAnnotationTable(
+                         loaded.table, du::SmartPtr<znk::AnnoSetTableEntry>(), "", true, false);
+  if (!saved) {
+    out << "failure: the preference list of " << options.store
+        << " is protected or cannot be had\n";
+    return kExitFailure;
+  }
+  const unsigned int written = count - protectedCount;
+  out << "imported: " << written << (written == 1 ? " entry" : " entries") << " into "
+      << options.store;
+  if (protectedCount > 0) out << " (" << protectedCount << " protected, left out)";
+  out << '\n';
+  return kExitSuccess;
+}
+
+// The ETB saver writes file entries only, so the list is written through host-side copies that
+// are no preference entries.
+int Export(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
+  const LoadedTable loaded = LoadPreferenceList(module);
+  du::SmartPtr<znk::AnnoSetTable> copies(new znk::AnnoSetTable(loaded.structure));
+  unsigned int count = 0;
+  loaded.table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const du::SmartPtr<znk::AnnoSetTableEntry> entry = loaded.table->GetEntry(i);
+    znk::AnnoSetTableEntryData data;
+    data.componentId = entry->GetCompId();
+    data.componentName = entry->GetCompName();
+    data.propertyName = entry->GetPropName();
+    data.propertyValue = entry->GetCombinedPropValueAndListString();
+    data.name = entry->GetName();
+    data.reservedText = du::Symbol::EMPTY;
+    data.annotationType = entry->annotationType;
+    du::SmartPtr<znk::AnnoSetTableEntry> copy;
+    znk::AnnoSetTableEntry::Create(copy, data, entry->file, entry->accessState, entry->secondState,
+                                   false);
+    if (copy.IsNull()) continue;
+    copy->comment = entry->comment;
+    copies->AddEntry(copy);
+  }
+  du::SmartPtr<znloader::AnnotationParser> saver;
+  const bool saved = module.Create("saver", "annotation", "etb", saver) &&
+                     saver->SaveAnnotationTable(copies, du::SmartPtr<znk::AnnoSetTableEntry>(),
+                                                options.file, true, false);
+  out << (saved ? "exported: " : "failure: the save returned false: ") << count
+      << (count == 1 ? " entry" : " entries") << " to " << options.file << '\n';
+  return saved ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+std::string DefaultPreferenceStore() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && *config != '\0') {
+    return std::string(config) + "/etbtool/preferences.json";
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : ".") + "/.config/etbtool/preferences.json";
+}
+
+int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(options.store).parent_path(), ignored);
+  const std::string problem = standin::UsePreferenceStore(options.store);
+  if (!problem.empty()) {
+    std::cerr << "etbtool: " << options.store << ": " << problem << '\n';
+    return kExitUsage;
+  }
+  int status = kExitUsage;
+  if (options.action == "show") status = Show(module, options, out);
+  if (options.action == "import") status = Import(module, options, out);
+  if (options.action == "export") status = Export(module, options, out);
+  standin::ResetWorld();
+  return status;
+}
+
+}  // namespace etbtool
