@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "ModuleLoader.h"
+#include "ScratchDir.h"
+#include "standin/Fetch.h"
 #include "standin/Ledger.h"
 #include "standin/Pool.h"
+#include "standin/RecordingEvent.h"
+#include "znk/AnnoSetTable.h"
 #include "znloader/AnnotationParser.h"
 
 namespace {
@@ -38,6 +42,31 @@ TEST(ModuleLifetime, HundredLoadsAndUnloadsLeaveNothingBehind) {
     ASSERT_EQ(dlopen(ETBPLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr) << "still mapped";
     EXPECT_EQ(standin::LiveSymbolTexts(), textsBefore);
   }
+}
+
+// A host that unloads the module with a fetch still out: the pending request is dropped while
+// the component's code is still there, and nothing is delivered afterwards.
+TEST(ModuleLifetime, UnloadingWithAFetchOutstandingCallsNoDeadObject) {
+  testing_support::ScratchDir dir;
+  const std::string file = dir.Write("a.etb", "1<@@>a<@@>b<@@>c<@@>d<@@>f<@@>0\n");
+  du::SmartPtr<znk::Structure> structure(new znk::Structure);
+  structure->SetAnnoSetTableFileSource(file);
+  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable(structure));
+  standin::RecordingEvent event;
+  {
+    std::string error;
+    std::unique_ptr<etbtool::LoadedModule> module =
+        etbtool::LoadedModule::Load(ETBPLUGIN_PATH, error);
+    ASSERT_NE(module, nullptr) << error;
+    du::SmartPtr<znloader::AnnotationParser> loader;
+    ASSERT_TRUE(module->Create("loader", "annotation", "etb", loader));
+    loader->LoadAnnotationTable(table, &event);
+    EXPECT_EQ(standin::PendingFetches().size(), 1U);
+  }
+  EXPECT_TRUE(standin::PendingFetches().empty());
+  EXPECT_EQ(standin::PumpFetches(), 0U);
+  EXPECT_EQ(event.reportCount(), 0);
+  EXPECT_EQ(table->GetReferenceCount(), 1) << "the cancelled load let go of the table";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "standin/Fetch.h"
+
 namespace etbtool {
 
 namespace {
@@ -48,6 +50,8 @@ LoadedModule::LoadedModule(std::string path, void* handle, CreateFunction create
     : path_(std::move(path)), handle_(handle), create_(create), terminate_(terminate) {}
 
 LoadedModule::~LoadedModule() {
+  // A fetch still out holds a component whose code is about to go: drop it while it is there.
+  standin::CancelFetches();
   terminate_();
   dlclose(handle_);
 }
