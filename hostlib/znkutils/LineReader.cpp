@@ -26,11 +26,11 @@ LineReader::~LineReader() = default;
 
 bool LineReader::ReadLine() {
   for (;;) {
-    char* data = block_.data();
-    void* feed = std::memchr(data + begin_ + scanned_, '\n', end_ - begin_ - scanned_);
+    const void* feed =
+        std::memchr(block_.data() + begin_ + scanned_, '\n', end_ - begin_ - scanned_);
     std::size_t lineEnd = 0;
     if (feed != nullptr) {
-      lineEnd = std::size_t(static_cast<char*>(feed) - data);
+      lineEnd = std::size_t(static_cast<const char*>(feed) - block_.data());
     } else if (atEnd_ || !FillMore()) {
       if (begin_ == end_) return false;
       lineEnd = end_;  // the last line has no line feed
@@ -38,6 +38,8 @@ bool LineReader::ReadLine() {
       continue;
     }
     if (throwOnLine.load(std::memory_order_relaxed) == ++linesRead_) throw true;
+    // Only now: FillMore may have moved the block.
+    char* data = block_.data();
     line_ = data + begin_;
     data[lineEnd] = '\0';
     if (feed != nullptr && lineEnd > begin_ && data[lineEnd - 1] == '\r') data[lineEnd - 1] = '\0';

@@ -40,6 +40,11 @@ TEST(LineReader, SplitsAtLineFeedsAndDropsACarriageReturnBeforeOne) {
       {"a CR alone on its line", "\r\nx", {"", "x"}},
       {"long lines", longLine + "\n" + longLine, {longLine, longLine}},
       {"NUL inside a line ends the C string", std::string("a\0b\nc", 5), {"a", "c"}},
+      // A last line without line feed that fills the block makes it grow at end of file.
+      {"a last line one short of the block", std::string(65535, 'b'), {std::string(65535, 'b')}},
+      {"a last line one short of the grown block",
+       std::string(131071, 'c'),
+       {std::string(131071, 'c')}},
   };
   ScratchDir dir;
   for (const Case& c : cases) {
