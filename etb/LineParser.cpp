@@ -18,9 +18,8 @@ namespace etb {
 
 namespace {
 
-const char kSeparator[] = "<@@>";
-constexpr std::size_t kSeparatorLength = sizeof(kSeparator) - 1;
-constexpr int kRecordSeparators = 6;  // columns 1 to 7
+constexpr std::size_t kSeparatorLength = 4;  // "<@@>"
+constexpr int kRecordSeparators = 6;         // columns 1 to 7
 constexpr int kSessionStateAnnotationType = 16;
 
 bool EqualsIgnoringCase(const std::string& text, const char* expected) {
@@ -42,14 +41,14 @@ bool StructureWantsConversion(const du::SmartPtr<znk::Structure>& structure) {
   return EqualsIgnoringCase(extension, "ed") || EqualsIgnoringCase(extension, "edz");
 }
 
-// The column's bytes, converted when asked to, in `work`.
-void TakeText(const char* column, bool convert, du::EncodingConverter& converter,
-              std::string& work) {
-  work.assign(column);
-  if (convert) {
-    const std::string bytes(work);
-    converter.Convert(bytes, work, nullptr);
-  }
+// The column's text as a symbol, converted when asked to. Converted text passes through `work`;
+// unconverted bytes go to the symbol directly.
+du::Symbol TakeText(const char* column, bool convert, du::EncodingConverter& converter,
+                    std::string& work) {
+  if (!convert) return du::Symbol(column);
+  const std::string bytes(column);
+  converter.Convert(bytes, work, nullptr);
+  return du::Symbol(work);
 }
 
 // A signed int read the way formatted stream extraction reads one in the classic locale: leading
@@ -70,6 +69,31 @@ int ExtractInt(const char* text) {
   return value < INT_MIN ? INT_MIN : int(value);
 }
 
+// The first "<@@>" at or after `text`, as strstr finds it; '<' is rare in records, so looking for
+// it first is the quicker road.
+char* FindSeparator(char* text) {
+  for (char* at = std::strchr(text, '<'); at != nullptr; at = std::strchr(at + 1, '<')) {
+    if (at[1] == '@' && at[2] == '@' && at[3] == '>') return at;
+  }
+  return nullptr;
+}
+
+// std::atoi, as the C library computes it (the value of strtol, which saturates at the limits of
+// long, cut to int), without the library's locale machinery.
+int ReadAtoi(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  const unsigned long limit = negative ? 0UL - static_cast<unsigned long>(LONG_MIN) : LONG_MAX;
+  unsigned long magnitude = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    const unsigned long digit = static_cast<unsigned long>(*text - '0');
+    magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+  }
+  const unsigned long value = negative ? 0UL - magnitude : magnitude;
+  return static_cast<int>(static_cast<long>(value));
+}
+
 bool EndsWith(const du::Symbol& text, const char* suffix) {
   return text.length() >= 4 && text.substr(text.length() - 4, 4) == suffix;
 }
@@ -79,7 +103,7 @@ bool EndsWith(const du::Symbol& text, const char* suffix) {
 char* ETBParser_Scanner::TakeNextColumn() {
   char* column = cursor;
   if (cursor != nullptr) {
-    char* separator = std::strstr(cursor, kSeparator);
+    char* separator = FindSeparator(cursor);
     if (separator != nullptr) {
       *separator = '\0';
       ++separatorCount;
@@ -101,7 +125,7 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   ETBParser_Scanner scanner{line, line, 0, false};
   const char* column = scanner.TakeNextColumn();
   znk::AnnoSetTableEntryData data;
-  data.componentId = column != nullptr ? std::atoi(column) : 0;
+  data.componentId = column != nullptr ? ReadAtoi(column) : 0;
 
   // Columns 2 to 6: component name, property name, property value, name, file.
   std::string work;
@@ -111,12 +135,11 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   for (du::Symbol* text : texts) {
     column = scanner.TakeNextColumn();
     if (column == nullptr) return;
-    TakeText(column, convert, converter, work);
-    *text = work;
+    *text = TakeText(column, convert, converter, work);
   }
 
   column = scanner.TakeNextColumn();
-  data.annotationType = column != nullptr ? std::atoi(column) : 0;
+  data.annotationType = column != nullptr ? ReadAtoi(column) : 0;
 
   // Column 8: the access state, then from its third byte on the comment's first line, which goes
   // on over the following lines when nothing follows it on its own.
@@ -133,7 +156,7 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   }
 
   column = scanner.TakeNextColumn();
-  const int secondState = column != nullptr ? std::atoi(column) : 0;
+  const int secondState = column != nullptr ? ReadAtoi(column) : 0;
 
   // Extra texts: column 11 counts only behind a non-empty column 10.
   du::Symbol extraText1;
@@ -141,13 +164,11 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   if (scanner.cursor != nullptr) {
     column = scanner.TakeNextColumn();
     if (*column != '\0') {
-      TakeText(column, convert, converter, work);
-      extraText1 = work;
+      extraText1 = TakeText(column, convert, converter, work);
       if (scanner.cursor != nullptr) {
         column = scanner.TakeNextColumn();
         if (*column != '\0') {
-          TakeText(column, convert, converter, work);
-          extraText2 = work;
+          extraText2 = TakeText(column, convert, converter, work);
         }
       }
     }

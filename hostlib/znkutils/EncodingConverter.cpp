@@ -15,7 +15,7 @@ const char* EncodingConverter::SystemDefault() {
   return configured != nullptr && *configured != '\0' ? configured : "WINDOWS-1252";
 }
 
-EncodingConverter::EncodingConverter() : EncodingConverter(SystemDefault(), UTF8()) {}
+EncodingConverter::EncodingConverter() = default;
 
 EncodingConverter::EncodingConverter(const char* from, const char* to)
     : from_(from != nullptr ? from : ""), to_(to != nullptr ? to : "") {}
@@ -28,6 +28,10 @@ bool EncodingConverter::Convert(const std::string& input, std::string& output,
                                 const char* /*reserved*/) {
   if (!opened_) {
     opened_ = true;
+    if (from_.empty() && to_.empty()) {
+      from_ = SystemDefault();
+      to_ = UTF8();
+    }
     iconv_t handle = iconv_open(to_.c_str(), from_.c_str());
     // iconv_open answers (iconv_t)-1 for a pair it does not know.
     handle_ = reinterpret_cast<std::intptr_t>(handle) == -1 ? nullptr : handle;

@@ -4,8 +4,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 #include "standin/Ledger.h"
 
@@ -15,44 +18,172 @@ namespace du {
 struct Symbol::Rep {
   mutable std::atomic<int> references;
   std::size_t length;
+  std::size_t hash;  // of the text, for shared texts
+  bool shared;       // kept in the text table below
 
   const char* text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
+  std::string_view view() const noexcept { return {text(), length}; }
 };
 
 namespace {
 
+using Rep = Symbol::Rep;
+
 std::atomic<long> liveTexts{0};
 
-const Symbol::Rep* NewRep(const char* text, std::size_t length) {
-  void* block = std::malloc(sizeof(Symbol::Rep) + length + 1);
+// Short texts are shared: tables repeat the same names, files and properties over and over,
+// and one copy of each saves both the memory and the allocations. Longer texts (comments) are
+// rarely repeated and are kept one per symbol.
+constexpr std::size_t kLongestSharedText = 64;
+
+const Rep* NewRep(std::string_view text, std::size_t hash, bool shared) {
+  void* block = std::malloc(sizeof(Rep) + text.size() + 1);
   if (block == nullptr) throw std::bad_alloc();
-  auto* rep = new (block) Symbol::Rep{{1}, length};
+  auto* rep = new (block) Rep{{1}, text.size(), hash, shared};
   char* bytes = reinterpret_cast<char*>(rep + 1);
-  std::memcpy(bytes, text, length);
-  bytes[length] = '\0';
+  std::memcpy(bytes, text.data(), text.size());
+  bytes[text.size()] = '\0';
   liveTexts.fetch_add(1, std::memory_order_relaxed);
   return rep;
 }
 
-const Symbol::Rep* Share(const Symbol::Rep* rep) noexcept {
+void FreeRep(const Rep* rep) {
+  rep->~Rep();
+  std::free(const_cast<Rep*>(rep));
+  liveTexts.fetch_sub(1, std::memory_order_relaxed);
+}
+
+// An open-addressing set of the shared texts, in shards with a lock each.
+class TextTable {
+ public:
+  // The shared text equal to `text`, with one more reference, made when missing.
+  const Rep* Share(std::string_view text) {
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    Shard& shard = shards_[hash % kShards];
+    std::lock_guard<std::mutex> lock(shard.mutex);
+    std::size_t free = kNone;
+    for (std::size_t i = Home(shard, hash);; i = Next(shard, i)) {
+      const Rep* slot = shard.slots[i];
+      if (slot == nullptr) break;
+      if (slot == Tombstone()) {
+        if (free == kNone) free = i;
+      } else if (slot->hash == hash && slot->view() == text) {
+        slot->references.fetch_add(1, std::memory_order_relaxed);
+        return slot;
+      }
+    }
+    const Rep* rep = NewRep(text, hash, true);
+    Insert(shard, rep, free);
+    return rep;
+  }
+
+  // Gives back one reference; the last one removes the text. Under the shard's lock, so that a
+  // concurrent Share never finds a text that is being freed.
+  void Drop(const Rep* rep) {
+    Shard& shard = shards_[rep->hash % kShards];
+    std::lock_guard<std::mutex> lock(shard.mutex);
+    if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    for (std::size_t i = Home(shard, rep->hash);; i = Next(shard, i)) {
+      if (shard.slots[i] == rep) {
+        shard.slots[i] = Tombstone();
+        --shard.live;
+        break;
+      }
+    }
+    FreeRep(rep);
+  }
+
+ private:
+  static constexpr std::size_t kShards = 16;
+  static constexpr std::size_t kNone = ~std::size_t{0};
+
+  struct Shard {
+    std::mutex mutex;
+    std::vector<const Rep*> slots = std::vector<const Rep*>(64, nullptr);  // a power of two
+    std::size_t used = 0;  // live texts and tombstones
+    std::size_t live = 0;
+  };
+
+  static const Rep* Tombstone() {
+    static const Rep tombstone{{0}, 0, 0, false};
+    return &tombstone;
+  }
+  static std::size_t Home(const Shard& shard, std::size_t hash) {
+    return (hash / kShards) & (shard.slots.size() - 1);
+  }
+  static std::size_t Next(const Shard& shard, std::size_t i) {
+    return (i + 1) & (shard.slots.size() - 1);
+  }
+
+  void Insert(Shard& shard, const Rep* rep, std::size_t free) {
+    if (free != kNone) {
+      shard.slots[free] = rep;
+      ++shard.live;
+      return;
+    }
+    if ((shard.used + 1) * 10 > shard.slots.size() * 7) Rehash(shard);
+    std::size_t i = Home(shard, rep->hash);
+    while (shard.slots[i] != nullptr) i = Next(shard, i);
+    shard.slots[i] = rep;
+    ++shard.used;
+    ++shard.live;
+  }
+
+  // Grows the table when it is mostly live, and clears the tombstones in any case.
+  void Rehash(Shard& shard) {
+    std::vector<const Rep*> old(
+        shard.live * 2 >= shard.slots.size() ? shard.slots.size() * 2 : shard.slots.size(),
+        nullptr);
+    old.swap(shard.slots);
+    for (const Rep* rep : old) {
+      if (rep == nullptr || rep == Tombstone()) continue;
+      std::size_t i = Home(shard, rep->hash);
+      while (shard.slots[i] != nullptr) i = Next(shard, i);
+      shard.slots[i] = rep;
+    }
+    shard.used = shard.live;
+  }
+
+  Shard shards_[kShards];
+};
+
+TextTable& Texts() {
+  static TextTable* table = new TextTable;  // never destroyed: symbols outlive static order
+  return *table;
+}
+
+const Rep* MakeRep(std::string_view text) {
+  return text.size() <= kLongestSharedText ? Texts().Share(text) : NewRep(text, 0, false);
+}
+
+const Rep* Share(const Rep* rep) noexcept {
   if (rep != nullptr) rep->references.fetch_add(1, std::memory_order_relaxed);
   return rep;
 }
 
-void Drop(const Symbol::Rep* rep) noexcept {
-  if (rep == nullptr || rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  rep->~Rep();
-  std::free(const_cast<Symbol::Rep*>(rep));
-  liveTexts.fetch_sub(1, std::memory_order_relaxed);
+void Drop(const Rep* rep) noexcept {
+  if (rep == nullptr) return;
+  if (rep->shared) {
+    // Not the last reference: no lock needed, nobody can free it meanwhile.
+    int count = rep->references.load(std::memory_order_relaxed);
+    while (count > 1) {
+      if (rep->references.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel)) {
+        return;
+      }
+    }
+    Texts().Drop(rep);
+    return;
+  }
+  if (rep->references.fetch_sub(1, std::memory_order_acq_rel) == 1) FreeRep(rep);
 }
 
 }  // namespace
 
 const Symbol Symbol::EMPTY("");
 
-Symbol::Symbol(const char* text) : rep_(text ? NewRep(text, std::strlen(text)) : nullptr) {}
+Symbol::Symbol(const char* text) : rep_(text ? MakeRep(text) : nullptr) {}
 
-Symbol::Symbol(const std::string& text) : rep_(NewRep(text.data(), text.size())) {}
+Symbol::Symbol(const std::string& text) : rep_(MakeRep(text)) {}
 
 Symbol::Symbol(const Symbol& other) noexcept : rep_(Share(other.rep_)) {}
 

@@ -1,6 +1,8 @@
 // ETB records as the loader reads them, file in and table out through the host's load road.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "EtbFiles.h"
 #include "znk/Structure.h"
 
@@ -97,6 +99,43 @@ TEST(EtbRecords, EachLineBecomesWhatItsColumnsSay) {
     const testing_support::LoadOutcome outcome = LoadAnnotations(table);
     EXPECT_TRUE(outcome.success) << outcome.message;
     EXPECT_EQ(DescribeEntries(*table), c.expected);
+  }
+}
+
+TEST(EtbRecords, IntegerColumnsReadExactlyAsTheCLibrarysAtoi) {
+  const char* const numbers[] = {"0",
+                                 "-0",
+                                 "  +12",
+                                 "\t-7x",
+                                 "12e3",
+                                 "0x10",
+                                 "--1",
+                                 "+-1",
+                                 "",
+                                 " ",
+                                 "2147483647",
+                                 "2147483648",
+                                 "-2147483649",
+                                 "99999999999",
+                                 "-99999999999",
+                                 "4294967296",
+                                 "9223372036854775807",
+                                 "9223372036854775808",
+                                 "-9223372036854775808",
+                                 "-9223372036854775809",
+                                 "123456789012345678901234567890",
+                                 "\v\f 42"};
+  std::string text;
+  for (const char* number : numbers)
+    text += std::string(number) + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0\n";
+  ScratchDir dir;
+  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("numbers.etb", text));
+  ASSERT_TRUE(LoadAnnotations(table).success);
+  unsigned int count = 0;
+  table->GetNumEntries(count);
+  ASSERT_EQ(count, std::size(numbers));
+  for (unsigned int i = 0; i < count; ++i) {
+    EXPECT_EQ(table->GetEntry(i)->GetCompId(), std::atoi(numbers[i])) << '"' << numbers[i] << '"';
   }
 }
 

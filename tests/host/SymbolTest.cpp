@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "du/Symbol.h"
 #include "standin/Ledger.h"
@@ -69,6 +71,40 @@ TEST(Symbol, CopiesShareOneTextAndAssignmentReplacesIt) {
   original = original;
   EXPECT_STREQ(original.c_str(), "shared");
   EXPECT_EQ(standin::LiveSymbolTexts(), before + 1);
+}
+
+TEST(Symbol, ShortTextsAreSharedAndGoWithTheirLastHolder) {
+  const long before = standin::LiveSymbolTexts();
+  const std::string longText(65, 'l');
+  {
+    du::Symbol first("Bracket left");
+    du::Symbol second(std::string("Bracket left"));
+    du::Symbol longOne(longText);
+    du::Symbol longTwo(longText);
+    EXPECT_EQ(first.c_str(), second.c_str()) << "one copy of a repeated short text";
+    EXPECT_NE(longOne.c_str(), longTwo.c_str()) << "long texts are kept one per symbol";
+    EXPECT_EQ(standin::LiveSymbolTexts(), before + 3);
+    first = du::Symbol();
+    EXPECT_STREQ(second.c_str(), "Bracket left");
+  }
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
+  EXPECT_STREQ(du::Symbol("Bracket left").c_str(), "Bracket left") << "made anew after";
+}
+
+TEST(Symbol, ThreadsSharingTextsLeaveNoneBehind) {
+  const long before = standin::LiveSymbolTexts();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < 20000; ++i) {
+        du::Symbol made("text " + std::to_string((i * 7 + t) % 50));
+        du::Symbol copy(made);
+        EXPECT_EQ(copy.substr(0, 5), "text ");
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ class ZN_HOST_API EncodingConverter {
   bool Convert(const std::string& input, std::string& output, const char* reserved);
 
  private:
-  std::string from_;
+  // Set up lazily: most converters never convert anything, so making one costs nothing.
+  std::string from_;  // empty for the default pair, named on first use
   std::string to_;
-  void* handle_ = nullptr;  // opened on first use: most converters never convert anything
+  void* handle_ = nullptr;
   bool opened_ = false;
 };
 

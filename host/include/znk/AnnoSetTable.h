@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <deque>
 
 #include "du/HostApi.h"
 #include "du/RefCounted.h"
@@ -29,7 +29,8 @@ class ZN_HOST_API AnnoSetTable : public du::RefCounted {
 
  private:
   du::SmartPtr<Structure> structure_;
-  std::vector<du::SmartPtr<AnnoSetTableEntry>> entries_;
+  // A deque: growing never copies the handles (each copy would take and give a reference).
+  std::deque<du::SmartPtr<AnnoSetTableEntry>> entries_;
 };
 
 }  // namespace znk

@@ -1,0 +1,30 @@
+#include "HostRoad.h"
+
+#include <filesystem>
+
+#include "du/FileSystem.h"
+#include "znk/Structure.h"
+
+namespace etbbench {
+
+du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& path, Road road) {
+  du::SmartPtr<znk::Structure> structure(new znk::Structure);
+  structure->SetFileSource("product.znd");
+  if (road == Road::kFetch) {
+    structure->SetAnnoSetTableFileSource(path);
+  } else {
+    structure->SetSessionStateEtbFileName(path);
+  }
+  return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
+}
+
+void RemoveFetchedCopies() {
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  const fs::path cache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
+  for (fs::directory_iterator copy(cache, ignored), end; copy != end; copy.increment(ignored)) {
+    fs::remove(copy->path(), ignored);
+  }
+}
+
+}  // namespace etbbench

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "du/SmartPtr.h"
+#include "znk/AnnoSetTable.h"
+
+// What a host sets up around a load, shared by the benchmarks and the memory probe.
+namespace etbbench {
+
+enum class Road {
+  kFetch,         // the table's file source: the host fetches (copies) the file, then it is parsed
+  kSessionState,  // the session-state ETB file: parsed in place, entries go to the structure
+};
+
+// A fresh table whose structure names `path` for the given road.
+du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& path, Road road);
+
+// Deletes the copies the host's fetch left in its cache; a real host would keep them, but a
+// benchmark that fetches a 100 MB file per iteration would fill the disk.
+void RemoveFetchedCopies();
+
+}  // namespace etbbench
