@@ -1,6 +1,7 @@
 #include "etb/EtbWriter.h"
 
 #include "du/BasicBackupFstream.h"
+#include "etb/BufferedOutput.h"
 #include "etb/RecordEmitter.h"
 
 namespace etb {
@@ -48,18 +49,21 @@ bool EtbWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table
         << "Failed to open file: " << fileName << ", to write annotation set table";
     return false;
   }
-  unsigned int count = 0;
-  table->GetNumEntries(count);
-  for (unsigned int i = 0; i < count; ++i) {
-    const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
-    if (candidate.IsNull() || candidate->isPreference) continue;
-    const bool selected = addFlag || (!entry.IsNull() && candidate.get() != entry.get() &&
-                                      !candidate->excludeFromPartialSave);
-    if (selected) WriteETBEntry(stream, candidate, table, convertEncoding);
-  }
-  // The given entry comes last, also when the table holds it too.
-  if (addFlag && !entry.IsNull() && !entry->isPreference) {
-    WriteETBEntry(stream, entry, table, convertEncoding);
+  {
+    BufferedOutput records(stream);
+    unsigned int count = 0;
+    table->GetNumEntries(count);
+    for (unsigned int i = 0; i < count; ++i) {
+      const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
+      if (candidate.IsNull() || candidate->isPreference) continue;
+      const bool selected = addFlag || (!entry.IsNull() && candidate.get() != entry.get() &&
+                                        !candidate->excludeFromPartialSave);
+      if (selected) WriteETBEntry(records, candidate, table, convertEncoding);
+    }
+    // The given entry comes last, also when the table holds it too.
+    if (addFlag && !entry.IsNull() && !entry->isPreference) {
+      WriteETBEntry(records, entry, table, convertEncoding);
+    }
   }
   return Commit(stream, fileName);
 }
@@ -73,19 +77,22 @@ bool EtbWriter::SaveDefaultAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>
         << "Failed to open file: " << fileName << ", to write default annotation set table";
     return false;
   }
-  unsigned int count = 0;
-  table->GetNumEntries(count);
-  for (unsigned int i = 0; i < count; ++i) {
-    const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
-    if (candidate.IsNull() || candidate->isPreference || candidate->excludeFromPartialSave) {
-      continue;
+  {
+    BufferedOutput records(stream);
+    unsigned int count = 0;
+    table->GetNumEntries(count);
+    for (unsigned int i = 0; i < count; ++i) {
+      const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
+      if (candidate.IsNull() || candidate->isPreference || candidate->excludeFromPartialSave) {
+        continue;
+      }
+      // The mark lives in column 9, which the emitter takes from secondState: lend it the mark
+      // for the one write, then give the entry its own value back.
+      const int ownSecondState = candidate->secondState;
+      candidate->secondState = markEntry && candidate.get() == entry.get() ? 2 : 0;
+      WriteETBEntry(records, candidate, table, true);
+      candidate->secondState = ownSecondState;
     }
-    // The mark lives in column 9, which the emitter takes from secondState: lend it the mark
-    // for the one write, then give the entry its own value back.
-    const int ownSecondState = candidate->secondState;
-    candidate->secondState = markEntry && candidate.get() == entry.get() ? 2 : 0;
-    WriteETBEntry(stream, candidate, table, true);
-    candidate->secondState = ownSecondState;
   }
   return Commit(stream, fileName);
 }

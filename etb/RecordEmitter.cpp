@@ -1,11 +1,15 @@
 #include "etb/RecordEmitter.h"
 
 #include <cctype>
+#include <charconv>
+#include <cstring>
 #include <string>
+#include <typeinfo>
 
 #include "du/EncodingConverter.h"
 #include "du/FileSpec.h"
 #include "du/Symbol.h"
+#include "etb/BufferedOutput.h"
 #include "znk/Structure.h"
 
 namespace etb {
@@ -31,13 +35,61 @@ bool WantsConversion(const du::SmartPtr<znk::Structure>& structure, bool convert
   return IsEdExtension(extension);
 }
 
-std::string TextOf(const du::Symbol& symbol, bool convert, du::EncodingConverter& converter) {
-  std::string text = symbol.safe_c_str();
-  if (!convert) return text;
-  std::string converted;
-  converter.Convert(text, converted, nullptr);
-  return converted;
-}
+// One text column as it is written: the symbol's bytes up to its terminating zero, or, when
+// converting, the converter's output for them.
+class ColumnText {
+ public:
+  ColumnText(const du::Symbol& symbol, bool convert, du::EncodingConverter& converter)
+      : data_(symbol.safe_c_str()), size_(std::strlen(data_)) {
+    if (!convert) return;
+    converter.Convert(std::string(data_, size_), converted_, nullptr);
+    data_ = converted_.data();
+    size_ = converted_.size();
+  }
+  ColumnText(const ColumnText&) = delete;
+  ColumnText& operator=(const ColumnText&) = delete;
+
+  bool empty() const { return size_ == 0; }
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  const char* data_;
+  std::size_t size_;
+  std::string converted_;
+};
+
+// Where a record goes. Savers hand in a BufferedOutput, whose buffer takes the many small
+// pieces of a record without a virtual call each; any other stream is written through its
+// buffer, skipping the per-call sentry of formatted output. A failed write leaves badbit.
+class RecordOutput {
+ public:
+  explicit RecordOutput(std::ostream& out)
+      : out_(out),
+        buffered_(typeid(out) == typeid(BufferedOutput) ? &static_cast<BufferedOutput&>(out)
+                                                        : nullptr) {}
+
+  void Put(const char* data, std::size_t size) {
+    if (size == 0 || !out_.good()) return;
+    if (buffered_ != nullptr) {
+      buffered_->Append(data, size);
+    } else if (out_.rdbuf()->sputn(data, std::streamsize(size)) != std::streamsize(size)) {
+      out_.setstate(std::ios_base::badbit);
+    }
+  }
+  void Put(const ColumnText& text) { Put(text.data(), text.size()); }
+  // Decimal with a leading '-' when negative, as the stream's integer insertion writes it.
+  void Put(int value) {
+    char digits[16];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+    Put(digits, std::size_t(written.ptr - digits));
+  }
+  void Print(const du::Symbol& symbol) { symbol.Print(out_); }
+
+ private:
+  std::ostream& out_;
+  BufferedOutput* buffered_;
+};
 
 // Column 8 of four or more characters reads back with a comment (its text from the third
 // character on), and as the last column of its line it would pull the following records into
@@ -62,51 +114,52 @@ void WriteETBEntry(std::ostream& out, const du::SmartPtr<znk::AnnoSetTableEntry>
   if (!table.IsNull()) structure = table->GetStructure();
   const bool convert = WantsConversion(structure, convertEncoding);
 
-  const std::string componentName = TextOf(entry->GetCompName(), convert, converter);
-  const std::string propertyName = TextOf(entry->GetPropName(), convert, converter);
-  const std::string propertyValue =
-      TextOf(entry->GetCombinedPropValueAndListString(), convert, converter);
-  const std::string nameAndPath = TextOf(entry->GetNameAndPath(), convert, converter);
-  const std::string file = TextOf(entry->file, convert, converter);
-  const std::string extraText1 = TextOf(entry->extraText1, convert, converter);
-  const std::string extraText2 = TextOf(entry->extraText2, convert, converter);
+  const ColumnText componentName(entry->GetCompName(), convert, converter);
+  const ColumnText propertyName(entry->GetPropName(), convert, converter);
+  const ColumnText propertyValue(entry->GetCombinedPropValueAndListString(), convert, converter);
+  const ColumnText nameAndPath(entry->GetNameAndPath(), convert, converter);
+  const ColumnText file(entry->file, convert, converter);
+  const ColumnText extraText1(entry->extraText1, convert, converter);
+  const ColumnText extraText2(entry->extraText2, convert, converter);
   const int annotationType = entry->annotationType;
   const int accessState = entry->accessState;
   const int secondState = entry->secondState;
 
-  out << entry->GetCompId();
-  for (const std::string* text :
+  RecordOutput record(out);
+  record.Put(entry->GetCompId());
+  for (const ColumnText* text :
        {&componentName, &propertyName, &propertyValue, &nameAndPath, &file}) {
-    kSeparator.Print(out);
-    out << *text;
+    record.Print(kSeparator);
+    record.Put(*text);
   }
-  kSeparator.Print(out);
-  out << annotationType;
-  kSeparator.Print(out);
-  out << accessState;
+  record.Print(kSeparator);
+  record.Put(annotationType);
+  record.Print(kSeparator);
+  record.Put(accessState);
 
   const bool guardAccessState = AccessStateReadsAsComment(accessState);
   if (secondState >= 2 || !extraText1.empty() || guardAccessState) {
-    kSeparator.Print(out);
-    (secondState >= 2 ? kMarked : kUnmarked).Print(out);
+    record.Print(kSeparator);
+    record.Print(secondState >= 2 ? kMarked : kUnmarked);
   }
   if (!extraText1.empty()) {
-    kSeparator.Print(out);
-    out << extraText1;
+    record.Print(kSeparator);
+    record.Put(extraText1);
     if (!extraText2.empty()) {
-      kSeparator.Print(out);
-      out << extraText2;
+      record.Print(kSeparator);
+      record.Put(extraText2);
     }
   }
-  out << '\n';
+  record.Put("\n", 1);
 
   if (guardAccessState) {
     kEtbWriterTracer(dp::TraceType(2))
-        << "Access state " << accessState << " reads back with a comment: " << nameAndPath;
+        << "Access state " << accessState
+        << " reads back with a comment: " << std::string(nameAndPath.data(), nameAndPath.size());
   }
   if (extraText1.empty() && !extraText2.empty()) {
-    kEtbWriterTracer(dp::TraceType(2))
-        << "Extra text 2 left out, it needs an extra text 1: " << nameAndPath;
+    kEtbWriterTracer(dp::TraceType(2)) << "Extra text 2 left out, it needs an extra text 1: "
+                                       << std::string(nameAndPath.data(), nameAndPath.size());
   }
 }
 

@@ -2,17 +2,43 @@
 
 #include <iconv.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+
+#include "standin/SystemEncoding.h"
 
 namespace du {
 
 const char* EncodingConverter::UTF8() { return "UTF-8"; }
 
-const char* EncodingConverter::SystemDefault() {
+namespace {
+
+// The system's character set is read from the environment once, as a host reads its settings at
+// start; writers ask for it once per record.
+std::atomic<const std::string*> systemEncoding{nullptr};
+
+const std::string* ReadSystemEncoding() {
   const char* configured = std::getenv("ZN_SYSTEM_ENCODING");
-  return configured != nullptr && *configured != '\0' ? configured : "WINDOWS-1252";
+  // Never freed: a name handed out stays valid for as long as anyone holds it.
+  return new std::string(configured != nullptr && *configured != '\0' ? configured
+                                                                      : "WINDOWS-1252");
+}
+
+}  // namespace
+
+const char* EncodingConverter::SystemDefault() {
+  const std::string* name = systemEncoding.load(std::memory_order_acquire);
+  if (name == nullptr) {
+    const std::string* read = ReadSystemEncoding();
+    if (systemEncoding.compare_exchange_strong(name, read)) {
+      name = read;
+    } else {
+      delete read;
+    }
+  }
+  return name->c_str();
 }
 
 EncodingConverter::EncodingConverter() = default;
@@ -69,3 +95,7 @@ bool EncodingConverter::Convert(const std::string& input, std::string& output,
 }
 
 }  // namespace du
+
+void standin::RereadSystemEncoding() {
+  du::systemEncoding.store(du::ReadSystemEncoding(), std::memory_order_release);
+}

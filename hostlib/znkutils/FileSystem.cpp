@@ -52,23 +52,60 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// Copies the bytes of `from` into the open file `to`; false on any read or write error.
+// Copies the bytes of `from` into the open, empty file `to`; false on any read or write error.
+// The kernel copies without a trip through user memory where it can (copy_file_range); files on
+// file systems that do not support it are copied block by block.
 bool CopyBytes(const std::string& from, int to) {
   const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (source < 0) return false;
   struct stat info {};
   bool ok = ::fstat(source, &info) == 0 && S_ISREG(info.st_mode);
+  bool kernelCopy = ok;
+  off_t copied = 0;
+  while (ok && kernelCopy && copied < info.st_size) {
+    const ssize_t got =
+        ::copy_file_range(source, nullptr, to, nullptr, std::size_t(info.st_size - copied), 0);
+    if (got > 0) {
+      copied += got;
+    } else if (got == 0) {
+      break;  // the file shrank meanwhile: the rest below finds its end
+    } else if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) {
+      kernelCopy = false;
+    } else if (errno != EINTR) {
+      ok = false;
+    }
+  }
   std::vector<char> block(std::size_t{1} << 16);
   while (ok) {
-    const ssize_t got = ::read(source, block.data(), block.size());
+    const ssize_t got = ::pread(source, block.data(), block.size(), copied);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       ok = got == 0;
       break;
     }
     ok = WriteAll(to, block.data(), std::size_t(got));
+    copied += got;
   }
   ::close(source);
+  return ok;
+}
+
+// Copies `from` over `to` through a sibling temporary renamed into place, so `to` is never seen
+// half-written. `durable`: the copy is on disk before it takes the name.
+bool CopyWhole(const std::string& from, const std::string& to, bool durable) {
+  const fs::path target(to);
+  std::string sibling =
+      (target.parent_path().empty() ? fs::path(".") : target.parent_path()).string() + "/." +
+      target.filename().string() + ".copy-XXXXXX";
+  const int fd = ::mkstemp(sibling.data());
+  if (fd < 0) return false;
+  bool ok = CopyBytes(from, fd) && (!durable || ::fsync(fd) == 0);
+  ok = ::close(fd) == 0 && ok;
+  // Keep the permissions a target had; a new one gets the usual ones.
+  struct stat info {};
+  const mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  ok = ok && ::chmod(sibling.c_str(), mode) == 0 && ::rename(sibling.c_str(), to.c_str()) == 0;
+  if (!ok) ::unlink(sibling.c_str());
   return ok;
 }
 
@@ -100,20 +137,7 @@ std::string FileSystem::MkTempFile(const char* folder, const char* prefix, const
 
 bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
   if (Faulted(standin::FileSystemOperation::kCopyFile) || from.empty() || to.empty()) return false;
-  const fs::path target(to);
-  std::string sibling =
-      (target.parent_path().empty() ? fs::path(".") : target.parent_path()).string() + "/." +
-      target.filename().string() + ".copy-XXXXXX";
-  const int fd = ::mkstemp(sibling.data());
-  if (fd < 0) return false;
-  bool ok = CopyBytes(from, fd) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  // Keep the permissions a target had; a new one gets the usual ones.
-  struct stat info {};
-  const mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-  ok = ok && ::chmod(sibling.c_str(), mode) == 0 && ::rename(sibling.c_str(), to.c_str()) == 0;
-  if (!ok) ::unlink(sibling.c_str());
-  return ok;
+  return CopyWhole(from, to, true);
 }
 
 bool FileSystem::BackupFile(const std::string& path, int count) {
@@ -126,7 +150,10 @@ bool FileSystem::BackupFile(const std::string& path, int count) {
       return false;
     }
   }
-  return CopyFile(path, numbered(1));
+  // A copy, not a second name for the same file: a target rewritten in place by some other
+  // program must not change its backups. It need not reach the disk before the save goes on:
+  // until the commit renames the new file into place, the target itself is the old content.
+  return CopyWhole(path, numbered(1), false);
 }
 
 bool FileSystem::FileExists(const std::string& path) {

@@ -224,7 +224,15 @@ std::string Symbol::substr(std::size_t pos, std::size_t count) const {
   return std::string(rep_->text() + pos, std::min(count, size - pos));
 }
 
-void Symbol::Print(std::ostream& out) const { out.write(safe_c_str(), std::streamsize(length())); }
+// Unformatted, straight into the stream's buffer: writers print many short symbols, and a
+// sentry per call would cost more than the bytes. A failed write leaves badbit.
+void Symbol::Print(std::ostream& out) const {
+  const std::streamsize size = std::streamsize(length());
+  if (size == 0 || !out.good()) return;
+  if (out.rdbuf() == nullptr || out.rdbuf()->sputn(safe_c_str(), size) != size) {
+    out.setstate(std::ios_base::badbit);
+  }
+}
 
 bool Symbol::operator==(const Symbol& other) const noexcept {
   if (rep_ == other.rep_) return true;

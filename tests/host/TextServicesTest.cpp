@@ -6,6 +6,7 @@
 #include "du/EncodingConverter.h"
 #include "du/FileSpec.h"
 #include "du/URL.h"
+#include "standin/SystemEncoding.h"
 
 namespace {
 
@@ -62,12 +63,16 @@ TEST(EncodingConverter, UnconvertibleBytesBecomeQuestionMarks) {
 }
 
 TEST(EncodingConverter, TheEnvironmentChoosesTheSystemSet) {
+  EXPECT_STREQ(du::EncodingConverter::SystemDefault(), "WINDOWS-1252");
   ASSERT_EQ(::setenv("ZN_SYSTEM_ENCODING", "ISO-8859-7", 1), 0);
+  EXPECT_STREQ(du::EncodingConverter::SystemDefault(), "WINDOWS-1252") << "read once";
+  standin::RereadSystemEncoding();
   du::EncodingConverter greek;
   std::string out;
   EXPECT_TRUE(greek.Convert("\xE1", out, nullptr));
   EXPECT_EQ(out, "\xCE\xB1");  // alpha
   ::unsetenv("ZN_SYSTEM_ENCODING");
+  standin::RereadSystemEncoding();
   EXPECT_STREQ(du::EncodingConverter::SystemDefault(), "WINDOWS-1252");
 }
 

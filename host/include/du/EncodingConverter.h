@@ -7,7 +7,7 @@
 namespace du {
 
 // Converts text between character sets. The system default set is WINDOWS-1252 unless the
-// environment variable ZN_SYSTEM_ENCODING names another.
+// environment variable ZN_SYSTEM_ENCODING names another when the host first asks for it.
 class ZN_HOST_API EncodingConverter {
  public:
   static const char* UTF8();

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstring>
+#include <ostream>
+#include <streambuf>
+
+namespace etb {
+
+// An output stream that gathers the many small writes of a save (a record is some twenty
+// separators, numbers and texts) and passes them on to `target` in large blocks. The file
+// stream's own buffer pays a virtual call and a conversion check per write; this one copies.
+// A failed pass-on sets badbit on `target`, where the saver looks for it after the commit.
+class BufferedOutput : public std::ostream {
+ public:
+  explicit BufferedOutput(std::ostream& target) : std::ostream(nullptr), buffer_(target) {
+    init(&buffer_);
+  }
+  BufferedOutput(const BufferedOutput&) = delete;
+  BufferedOutput& operator=(const BufferedOutput&) = delete;
+  // Passes on what is left; call before committing the target.
+  ~BufferedOutput() override { buffer_.pubsync(); }
+
+  // The same as write(data, size), without a virtual call when the bytes fit.
+  void Append(const char* data, std::size_t size) { buffer_.Append(data, size); }
+
+ private:
+  class Buffer : public std::streambuf {
+   public:
+    explicit Buffer(std::ostream& target) : target_(target) { setp(block_, block_ + kSize); }
+
+    void Append(const char* data, std::size_t size) {
+      if (std::streamsize(size) > epptr() - pptr()) {
+        sputn(data, std::streamsize(size));
+        return;
+      }
+      std::memcpy(pptr(), data, size);
+      pbump(int(size));
+    }
+
+   protected:
+    std::streamsize xsputn(const char* data, std::streamsize size) override {
+      if (size > epptr() - pptr() && Drain() != 0) return 0;
+      if (size > epptr() - pptr()) return PassOn(data, size) ? size : 0;
+      std::memcpy(pptr(), data, std::size_t(size));
+      pbump(int(size));
+      return size;
+    }
+    int_type overflow(int_type c) override {
+      if (Drain() != 0) return traits_type::eof();
+      if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+      }
+      return traits_type::not_eof(c);
+    }
+    int sync() override { return Drain(); }
+
+   private:
+    static constexpr std::streamsize kSize = 1 << 16;
+
+    int Drain() {
+      const std::streamsize size = pptr() - pbase();
+      setp(block_, block_ + kSize);
+      return size == 0 || PassOn(block_, size) ? 0 : -1;
+    }
+    bool PassOn(const char* data, std::streamsize size) {
+      if (target_.good() && target_.rdbuf()->sputn(data, size) == size) return true;
+      target_.setstate(std::ios_base::badbit);
+      return false;
+    }
+
+    std::ostream& target_;
+    char block_[kSize];
+  };
+
+  Buffer buffer_;
+};
+
+}  // namespace etb

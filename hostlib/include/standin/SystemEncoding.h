@@ -1,0 +1,9 @@
+#pragma once
+
+namespace standin {
+
+// The host reads ZN_SYSTEM_ENCODING once, when a converter first asks; this reads it again, for
+// tests that change it.
+void RereadSystemEncoding();
+
+}  // namespace standin
