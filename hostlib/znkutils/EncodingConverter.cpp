@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 
 #include "standin/SystemEncoding.h"
 
@@ -19,11 +21,15 @@ namespace {
 // start; writers ask for it once per record.
 std::atomic<const std::string*> systemEncoding{nullptr};
 
+// Every name read stays, so that a name handed out stays valid for as long as anyone holds it
+// (the list grows only when tests read the setting again).
 const std::string* ReadSystemEncoding() {
+  static std::mutex mutex;
+  static auto* names = new std::deque<std::string>;  // never destroyed
   const char* configured = std::getenv("ZN_SYSTEM_ENCODING");
-  // Never freed: a name handed out stays valid for as long as anyone holds it.
-  return new std::string(configured != nullptr && *configured != '\0' ? configured
-                                                                      : "WINDOWS-1252");
+  std::lock_guard<std::mutex> lock(mutex);
+  names->emplace_back(configured != nullptr && *configured != '\0' ? configured : "WINDOWS-1252");
+  return &names->back();
 }
 
 }  // namespace
@@ -32,11 +38,7 @@ const char* EncodingConverter::SystemDefault() {
   const std::string* name = systemEncoding.load(std::memory_order_acquire);
   if (name == nullptr) {
     const std::string* read = ReadSystemEncoding();
-    if (systemEncoding.compare_exchange_strong(name, read)) {
-      name = read;
-    } else {
-      delete read;
-    }
+    if (systemEncoding.compare_exchange_strong(name, read)) name = read;
   }
   return name->c_str();
 }
