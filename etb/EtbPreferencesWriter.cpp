@@ -33,7 +33,7 @@ bool EtbPreferencesWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTa
   list->Clear(false, du::Symbol::EMPTY);
   bool written = false;
   unsigned int count = 0;
-  table->GetNumEntries(count);
+  if (!table.IsNull()) table->GetNumEntries(count);  // no table: no table entries, no crash
   for (unsigned int i = 0; i < count; ++i) {
     const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
     if (candidate.IsNull() || !candidate->isPreference || candidate->accessState == 2) continue;

@@ -23,6 +23,13 @@ bool Commit(du::BasicBackupFstream<char>& stream, const std::string& fileName) {
   return false;
 }
 
+// A host that hands in no table saves no table entries (rather than crashing).
+unsigned int EntryCount(const du::SmartPtr<znk::AnnoSetTable>& table) {
+  unsigned int count = 0;
+  if (!table.IsNull()) table->GetNumEntries(count);
+  return count;
+}
+
 }  // namespace
 
 EtbWriter::EtbWriter() = default;
@@ -51,8 +58,7 @@ bool EtbWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table
   }
   {
     BufferedOutput records(stream);
-    unsigned int count = 0;
-    table->GetNumEntries(count);
+    const unsigned int count = EntryCount(table);
     for (unsigned int i = 0; i < count; ++i) {
       const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
       if (candidate.IsNull() || candidate->isPreference) continue;
@@ -79,8 +85,7 @@ bool EtbWriter::SaveDefaultAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>
   }
   {
     BufferedOutput records(stream);
-    unsigned int count = 0;
-    table->GetNumEntries(count);
+    const unsigned int count = EntryCount(table);
     for (unsigned int i = 0; i < count; ++i) {
       const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
       if (candidate.IsNull() || candidate->isPreference || candidate->excludeFromPartialSave) {

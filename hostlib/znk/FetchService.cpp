@@ -151,12 +151,17 @@ bool CompleteFetch(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus sta
 std::size_t CancelFetches() {
   Service& service = TheService();
   std::deque<std::unique_ptr<Request>> cancelled;
+  std::unordered_map<std::uint64_t, std::string> copies;
   {
     std::lock_guard<std::mutex> lock(service.mutex);
     cancelled.swap(service.pending);
-    service.paths.clear();
+    copies.swap(service.paths);
   }
-  return cancelled.size();  // the parsers are released here, outside the lock
+  // Outside the lock: the parsers are released with the requests, and nobody will read the
+  // copies any more.
+  std::error_code ignored;
+  for (const auto& [id, path] : copies) fs::remove(path, ignored);
+  return cancelled.size();
 }
 
 }  // namespace standin

@@ -86,6 +86,8 @@ TEST_F(WriterTest, SelectsFileEntriesByTheAddFlagAndTheGivenEntry) {
     EXPECT_EQ(SavedRecords(target), c.records);
   }
   EXPECT_TRUE(writer.SaveAnnotationTable(table, outside, "", true, false)) << "nothing to do";
+  EXPECT_TRUE(writer.SaveAnnotationTable({}, outside, target, true, false)) << "no table";
+  EXPECT_EQ(SavedRecords(target), std::vector<std::string>{"9"});
 }
 
 TEST_F(WriterTest, DefaultSaveMarksOnlyTheGivenEntryAndRestoresEverySecondState) {

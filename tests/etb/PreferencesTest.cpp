@@ -179,6 +179,11 @@ TEST_F(PreferencesSaverTest, SelectsLikeTheEtbSaverAndSavesOnlyWhatItWrote) {
   }
 }
 
+TEST_F(PreferencesSaverTest, WithoutATableOnlyTheGivenEntryIsWritten) {
+  EXPECT_TRUE(writer.SaveAnnotationTable({}, Preference("solo"), "", true, false));
+  EXPECT_EQ(ListedNames(), std::vector<std::string>{"solo"});
+}
+
 TEST_F(PreferencesSaverTest, EverySetCarriesAllSevenKeys) {
   entries[0]->comment = "note";
   entries[0]->color = dg::Color(0xF0000001U, true);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "EtbtoolRun.h"
 #include "ScratchDir.h"
@@ -85,6 +86,33 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
     }
     EXPECT_EQ(document["entries"].size(), c.entries);
   }
+}
+
+// The human table fits 80 columns: long texts are cut with an ellipsis and a comment's line
+// breaks show as a mark, each character one column.
+TEST(EtbtoolLoad, TheTableFitsEightyColumns) {
+  ScratchDir dir;
+  const std::string longText =
+      "Schraubenverbindung gepr\xC3\xBC"
+      "ft nach Werknorm 4711 Blatt 3";
+  const std::string file =
+      dir.Write("long.etb", "123456" + S + longText + S + longText + S + longText + S + longText +
+                                S + longText + ".znd" + S + "15" + S + "0 " + longText +
+                                "\nsecond line" + S + "2" + S + longText + S + longText + "\n");
+  const ToolRun run = Etbtool("load '" + file + "'");
+  ASSERT_EQ(run.status, 0);
+  std::istringstream lines(run.out);
+  int rows = 0;
+  for (std::string line; std::getline(lines, line); ++rows) {
+    std::size_t columns = 0;
+    for (unsigned char c : line) columns += (c & 0xC0) != 0x80;  // one per character
+    EXPECT_LE(columns, 80U) << line;
+  }
+  EXPECT_GE(rows, 4);
+  EXPECT_NE(run.out.find("\u2026"), std::string::npos) << "long texts end in an ellipsis";
+  EXPECT_NE(run.out.find("\u23CE"), std::string::npos) << "a comment's line break is marked";
+  EXPECT_EQ(json::parse(Etbtool("load '" + file + "' --json").out)["entries"][0]["comment"],
+            longText + "\nsecond line");
 }
 
 }  // namespace

@@ -38,8 +38,23 @@ check 2 "cannot load module" "$etbtool" --module "$scratch/garbage.so" probe loa
 check 2 "cannot load module" env ETBTOOL_MODULE="$scratch/garbage.so" "$etbtool" probe loader annotation etb
 check 2 "does not export ZnDllCreateComponent" "$etbtool" --module "$bindir/libzng.so" probe a b c
 check 2 "etbtool:" "$etbtool" probe loader annotation
-check 2 "etbtool:" "$etbtool" frobnicate
-check 2 "etbtool:" "$etbtool"
+check 2 "unknown command 'frobnicate'" "$etbtool" frobnicate
+check 2 "no command given" "$etbtool"
+check 2 "unknown prefs action 'list'" "$etbtool" prefs list
+check 2 "prefs needs an action" "$etbtool" prefs
+check 2 "is no entry index" "$etbtool" save a.etb b.etb --partial first
+check 2 "--mark requires --default" "$etbtool" save a.etb b.etb --mark 1
+check 2 "not expected: --bogus" "$etbtool" load a.etb --bogus
+check 2 "no command given" "$etbtool" --module
+check 0 "etbtool 0.1.0" "$etbtool" --version
+
+for command in "" probe load save session "prefs show" demo; do
+  # shellcheck disable=SC2086
+  help=$("$etbtool" $command --help 2>&1); status=$?
+  if [ "$status" -ne 0 ] || ! grep -q '^Usage:' <<<"$help"; then
+    echo "FAIL: etbtool $command --help -> status $status"; failures=$((failures + 1))
+  fi
+done
 
 demo=$("$etbtool" demo 2>&1); status=$?
 if [ "$status" -ne 0 ] || [ "$(grep -c -E 'etb::|zip::' <<<"$demo")" -ne 5 ] \

@@ -79,8 +79,11 @@ TEST(FetchService, RequestsCanBeCompletedByHandOrCancelled) {
   EXPECT_EQ(parser->completions[0].status, 2);
   EXPECT_EQ(parser->completions[0].content, "x");
 
+  du::Symbol copy;
+  ASSERT_TRUE(parser->GetAsyncFileName(standin::PendingFetches().at(0), copy));
   EXPECT_EQ(standin::CancelFetches(), 1U);
   EXPECT_EQ(parser->completions.size(), 1U) << "cancelled requests call nobody";
+  EXPECT_FALSE(std::ifstream(copy.c_str()).good()) << "and leave no copy behind";
   EXPECT_EQ(parser->GetReferenceCount(), 1);
 }
 

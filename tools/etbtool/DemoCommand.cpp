@@ -93,9 +93,9 @@ bool TourFactory(const LoadedModule& module, std::ostream& out) {
 
 bool TourLoad(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
   out << "\nStep 2. Loading an ETB file (\"loader\", \"annotation\", \"etb\")\n"
-      << "  The sample holds a multi-line comment, extra texts, a view-state source record\n"
-      << "  (a .zna file of type 3) and a line that is no record. The host fetches the file\n"
-      << "  and delivers it; the loader reads it into the table:\n\n";
+      << "  The sample holds a multi-line comment, extra texts, a view-state source\n"
+      << "  record (a .zna file of type 3) and a line that is no record. The host fetches\n"
+      << "  the file and delivers it; the loader reads it into the table:\n\n";
   const std::string file = folder.Write("demo.etb", DemoEtbSample());
   const LoadedTable loaded = LoadAnnotationFile(module, file, "");
   PrintLoad(out, loaded, false);
@@ -106,8 +106,8 @@ bool TourLoad(const LoadedModule& module, const TourFolder& folder, std::ostream
 
 bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
   out << "\nStep 3. Saving and reloading (\"saver\", \"annotation\", \"etb\")\n"
-      << "  The saver writes one record per entry through a temporary file that replaces the\n"
-      << "  target only when complete. Comments are not part of what it writes:\n\n";
+      << "  The saver writes one record per entry through a temporary file that replaces\n"
+      << "  the target only when complete. Comments are not part of what it writes:\n\n";
   const LoadedTable loaded =
       LoadAnnotationFile(module, folder.Write("demo.etb", DemoEtbSample()), "");
   du::SmartPtr<znloader::AnnotationParser> saver;
@@ -117,7 +117,10 @@ bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream
       saver->SaveAnnotationTable(loaded.table, du::SmartPtr<znk::AnnoSetTableEntry>(), savedFile,
                                  true, false);
   std::ifstream written(savedFile);
-  for (std::string line; std::getline(written, line);) out << "  | " << line << '\n';
+  for (std::string line; std::getline(written, line);) {
+    // Long records are cut to the terminal's width; the file holds them whole.
+    out << "  | " << (line.size() > 74 ? line.substr(0, 73) + "\u2026" : line) << '\n';
+  }
   out << "\n  Reloaded:\n";
   const LoadedTable reloaded = LoadAnnotationFile(module, savedFile, "");
   PrintLoad(out, reloaded, false);
@@ -130,9 +133,10 @@ bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream
 
 bool TourSession(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
   out << "\nStep 4. A zip session (\"loader\", \"annotation\", \"zip\", then \"etb\")\n"
-      << "  The zip loader fetches the archive and unpacks its .etb and .ast members into the\n"
-      << "  host's temporary folder; the ETB loader then reads the session-state file. Its\n"
-      << "  entry (type 15 on file, 16 as session state) goes to the structure, not the table:\n\n";
+      << "  The zip loader fetches the archive and unpacks its .etb and .ast members into\n"
+      << "  the host's temporary folder; the ETB loader then reads the session-state file.\n"
+      << "  Its entry (type 15 on file, 16 as session state) goes to the structure, not to\n"
+      << "  the table:\n\n";
   const LoadedSession loaded =
       LoadSessionArchive(module, folder.Write("session.zip", DemoSessionArchive()), "");
   PrintSession(out, loaded);
@@ -142,9 +146,9 @@ bool TourSession(const LoadedModule& module, const TourFolder& folder, std::ostr
 
 bool TourPreferences(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
   out << "\nStep 5. A preferences round trip (\"saver\" and \"loader\", \"preferences\", \"etb\")\n"
-      << "  The sample's entries become preference entries, the preferences saver writes them to\n"
-      << "  the list \"Global/Annotations/List\" of a fresh store, and the preferences loader\n"
-      << "  reads them back:\n\n";
+      << "  The sample's entries become preference entries, the preferences saver writes\n"
+      << "  them to the list \"Global/Annotations/List\" of a fresh store, and the\n"
+      << "  preferences loader reads them back (protected entries are not written):\n\n";
   PrefsOptions prefs;
   prefs.store = folder.Write("preferences.json", "");
   std::filesystem::remove(prefs.store);

@@ -62,10 +62,9 @@ int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream
     return kExitFailure;
   }
   const unsigned int written = count - protectedCount;
-  out << "imported: " << written << (written == 1 ? " entry" : " entries") << " into "
-      << options.store;
+  out << "imported: " << written << (written == 1 ? " entry" : " entries");
   if (protectedCount > 0) out << " (" << protectedCount << " protected, left out)";
-  out << '\n';
+  out << "\nstore: " << options.store << '\n';
   return kExitSuccess;
 }
 

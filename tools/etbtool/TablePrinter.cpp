@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <string>
+#include <vector>
 
 #include "znk/ComponentNode.h"
 
@@ -9,34 +10,68 @@ namespace etbtool {
 
 namespace {
 
-// One cell: the text on one line, cut to `width` bytes with "..." when longer.
-std::string Cell(const du::Symbol& symbol, std::size_t width) {
-  std::string text;
-  for (const char* c = symbol.safe_c_str(); *c != '\0'; ++c) {
-    if (*c == '\n') {
-      text += "\\n";
-    } else if (static_cast<unsigned char>(*c) < 0x20) {
-      text += ' ';
-    } else {
-      text += *c;
-    }
+constexpr char kEllipsis[] = "\u2026";     // a cut text ends in it
+constexpr char kLineBreak[] = "\u23CE";    // a line break inside a text (comments)
+constexpr char kReplacement[] = "\uFFFD";  // a byte that is no UTF-8
+
+// The length of the UTF-8 sequence at `text`, or 0 when it is not a valid one.
+std::size_t SequenceLength(const unsigned char* text) {
+  const unsigned char lead = text[0];
+  const std::size_t length = lead < 0x80                   ? 1
+                             : lead >= 0xC2 && lead < 0xE0 ? 2
+                             : lead >= 0xE0 && lead < 0xF0 ? 3
+                             : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                           : 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return 0;
   }
-  if (text.size() > width) text = text.substr(0, width - 3) + "...";
-  return text;
+  return length;
 }
 
+// One cell of `width` terminal columns: the text on one line (line breaks shown as a mark,
+// other control characters as blanks, bytes that are no UTF-8 as U+FFFD), cut with an
+// ellipsis when longer, padded with blanks when shorter. One character, one column.
+std::string Cell(const du::Symbol& symbol, std::size_t width, bool pad = true) {
+  std::vector<std::string> characters;
+  const auto* text = reinterpret_cast<const unsigned char*>(symbol.safe_c_str());
+  while (*text != '\0') {
+    const std::size_t length = SequenceLength(text);
+    if (length == 0) {
+      characters.emplace_back(kReplacement);
+      ++text;
+    } else {
+      const char c = char(*text);
+      characters.emplace_back(c == '\n' ? std::string(kLineBreak)
+                              : length == 1 && (*text < 0x20 || *text == 0x7F)
+                                  ? std::string(" ")
+                                  : std::string(reinterpret_cast<const char*>(text), length));
+      text += length;
+    }
+  }
+  if (characters.size() > width) {
+    characters.resize(width - 1);
+    characters.emplace_back(kEllipsis);
+  }
+  std::string cell;
+  for (const std::string& character : characters) cell += character;
+  return pad ? cell + std::string(width - characters.size(), ' ') : cell;
+}
+
+// 79 columns: #, id, component, property, value, name, file, type, access, second state.
+constexpr char kHeader[] =
+    "  #     id component  property   value      name       file          typ acc 2nd\n";
+
 void PrintEntry(std::ostream& out, unsigned int index, const znk::AnnoSetTableEntry& entry) {
-  out << std::right << std::setw(4) << index << ' ' << std::setw(5) << entry.GetCompId() << "  "
-      << std::left << std::setw(12) << Cell(entry.GetCompName(), 12) << ' ' << std::setw(12)
-      << Cell(entry.GetPropName(), 12) << ' ' << std::setw(10)
-      << Cell(entry.GetCombinedPropValueAndListString(), 10) << ' ' << std::setw(12)
-      << Cell(entry.GetName(), 12) << ' ' << std::setw(12) << Cell(entry.file, 12) << std::right
-      << std::setw(3) << entry.annotationType << std::setw(3) << entry.accessState << std::setw(3)
-      << entry.secondState << '\n';
-  if (entry.comment.length() > 0) out << "           comment: " << Cell(entry.comment, 60) << '\n';
+  out << std::right << std::setw(3) << index << ' ' << std::setw(6) << entry.GetCompId() << ' '
+      << Cell(entry.GetCompName(), 10) << ' ' << Cell(entry.GetPropName(), 10) << ' '
+      << Cell(entry.GetCombinedPropValueAndListString(), 10) << ' ' << Cell(entry.GetName(), 10)
+      << ' ' << Cell(entry.file, 12) << std::setw(5) << entry.annotationType << std::setw(4)
+      << entry.accessState << std::setw(4) << entry.secondState << '\n';
+  if (entry.comment.length() > 0)
+    out << "           comment: " << Cell(entry.comment, 60, false) << '\n';
   if (!entry.extraText1.IsNull() || !entry.extraText2.IsNull()) {
     out << "           extra:   " << Cell(entry.extraText1, 29) << " | "
-        << Cell(entry.extraText2, 28) << '\n';
+        << Cell(entry.extraText2, 28, false) << '\n';
   }
 }
 
@@ -53,8 +88,7 @@ void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly) {
       << (sources == 1 ? " view-state source" : " view-state sources") << '\n';
   if (summaryOnly) return;
   if (count > 0) {
-    out << "   #    id  component    property     value      name         file        "
-           "typ acc 2nd\n";
+    out << kHeader;
   }
   for (unsigned int i = 0; i < count; ++i) {
     const du::SmartPtr<znk::AnnoSetTableEntry> entry = loaded.table->GetEntry(i);
@@ -62,8 +96,8 @@ void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly) {
   }
   if (sources > 0) out << "view-state sources:\n";
   for (const auto& source : root->GetViewStateSources()) {
-    out << "  " << std::left << std::setw(24) << Cell(source->GetName(), 24) << ' '
-        << Cell(source->GetFile(), 40) << " (type " << int(source->GetType()) << ")\n";
+    out << "  " << Cell(source->GetName(), 24) << ' ' << Cell(source->GetFile(), 40) << " (type "
+        << int(source->GetType()) << ")\n";
   }
 }
 
@@ -84,9 +118,7 @@ void PrintSession(std::ostream& out, const LoadedSession& loaded) {
     out << "session entry: (none)\n";
     return;
   }
-  out << "session entry:\n"
-      << "   #    id  component    property     value      name         file        "
-         "typ acc 2nd\n";
+  out << "session entry:\n" << kHeader;
   PrintEntry(out, 0, *entry);
 }
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Commands.h"
+
+namespace etbtool {
+
+// What the command line asks for.
+struct Invocation {
+  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo };
+  Command command = Command::kDemo;
+  std::string modulePath;
+  std::string role, kind, format;  // probe
+  LoadOptions load;                // load and session
+  SaveOptions save;
+  PrefsOptions prefs;
+};
+
+// The invocation, or the exit status when there is nothing more to do: 0 after --help or
+// --version (printed to `out`), 2 after a usage mistake (one line on `err`).
+std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& out,
+                                           std::ostream& err, int& exitStatus);
+
+}  // namespace etbtool
