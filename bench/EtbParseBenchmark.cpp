@@ -45,16 +45,11 @@ void RemoveInput() {
 const Input& TheInput() {
   if (theInput != nullptr) return *theInput;
   theInput = new Input;
-  std::size_t records = 1000000;
-  if (const char* configured = std::getenv("ETB_BENCH_RECORDS")) {
-    records = std::strtoul(configured, nullptr, 10);
-  }
-  std::string pattern = (fs::temp_directory_path() / "etb-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return *theInput;
-  theInput->folder = pattern;
-  theInput->path = pattern + "/table.etb";
+  theInput->folder = etbbench::MakeScratchFolder("etb-bench");
+  if (theInput->folder.empty()) return *theInput;
+  theInput->path = theInput->folder + "/table.etb";
   std::atexit(RemoveInput);
-  theInput->file = etbbench::WriteRecords(theInput->path, records, theInput->ok);
+  theInput->file = etbbench::WriteRecords(theInput->path, etbbench::RecordCount(), theInput->ok);
   return *theInput;
 }
 

@@ -45,17 +45,13 @@ void RemoveInput() {
 Input& TheInput() {
   if (theInput != nullptr) return *theInput;
   theInput = new Input;
-  std::size_t records = 1000000;
-  if (const char* configured = std::getenv("ETB_BENCH_RECORDS")) {
-    records = std::strtoul(configured, nullptr, 10);
-  }
-  std::string pattern = (fs::temp_directory_path() / "etb-save-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return *theInput;
-  theInput->folder = pattern;
+  theInput->folder = etbbench::MakeScratchFolder("etb-save");
+  if (theInput->folder.empty()) return *theInput;
+  const std::string& pattern = theInput->folder;
   std::atexit(RemoveInput);
   bool ok = false;
   const std::string source = pattern + "/source.etb";
-  etbbench::WriteRecords(source, records, ok);
+  etbbench::WriteRecords(source, etbbench::RecordCount(), ok);
   if (!ok) return *theInput;
   theInput->table = etbbench::MakeTable(source, etbbench::Road::kFetch);
   {

@@ -1,5 +1,8 @@
 #include "HostRoad.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 #include "du/FileSystem.h"
@@ -25,6 +28,17 @@ void RemoveFetchedCopies() {
   for (fs::directory_iterator copy(cache, ignored), end; copy != end; copy.increment(ignored)) {
     fs::remove(copy->path(), ignored);
   }
+}
+
+std::size_t RecordCount() {
+  const char* configured = std::getenv("ETB_BENCH_RECORDS");
+  return configured != nullptr ? std::strtoul(configured, nullptr, 10) : 1000000;
+}
+
+std::string MakeScratchFolder(const char* prefix) {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+  return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
 }
 
 }  // namespace etbbench
