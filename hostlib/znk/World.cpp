@@ -1,14 +1,10 @@
 #include "znk/World.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <fstream>
 #include <mutex>
 
 #include "PreferenceStoreFormat.h"
+#include "du/FileSystem.h"
 #include "standin/PreferenceStore.h"
 
 namespace znk {
@@ -34,23 +30,16 @@ Store& TheStore() {
   return *store;
 }
 
-// Writes `text` to `path` through a flushed temporary beside it, renamed into place.
-bool WriteAtomically(const std::string& path, const std::string& text) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < text.size();) {
-    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    ok = written > 0;
-    if (ok) done += std::size_t(written);
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  ok =
-      ok && ::chmod(temporary.c_str(), 0644) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
+// Writes the store through the host's file operations: a temporary file, then a copy that is
+// flushed to disk beside the store and renamed over it. The store is never half-written.
+bool WriteStore(const std::string& path, const std::string& text) {
+  const std::string temporary = du::FileSystem::MkTempFile(nullptr, "store-", ".json");
+  if (temporary.empty()) return false;
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  const bool ok = out.good() && du::FileSystem::CopyFile(temporary, path);
+  du::FileSystem::Unlink(temporary, false);
   return ok;
 }
 
@@ -75,7 +64,7 @@ bool World::SaveAndApplyPreferences() {
   ++store.saves;
   if (store.path.empty()) return true;
   if (!store.savable) return false;
-  return WriteAtomically(store.path, standin::store::ToJson(*preferences_).dump(2) + "\n");
+  return WriteStore(store.path, standin::store::ToJson(*preferences_).dump(2) + "\n");
 }
 
 }  // namespace znk

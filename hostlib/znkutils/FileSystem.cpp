@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "FaultPoints.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
 
@@ -22,17 +23,30 @@ namespace fs = std::filesystem;
 std::mutex hostTempMutex;
 std::string hostTempDir;  // guarded by hostTempMutex; empty until first use
 
-std::array<std::atomic<int>, 6> pendingFaults{};
+std::array<std::atomic<int>, 7> pendingFaults{};
+std::atomic<long> operationsSeen{0};
+std::atomic<long> failFrom{0};  // 0: no counted fault
+std::atomic<bool> failEveryLater{false};
+std::atomic<int> lastFaulted{0};
 
-// True when a fault is armed for `operation`; uses it up.
-bool Faulted(standin::FileSystemOperation operation) {
+}  // namespace
+
+// True when this call of `operation` is to fail; counts it either way.
+bool standin::fault::Fires(FileSystemOperation operation) {
+  const long seen = operationsSeen.fetch_add(1) + 1;
+  const long from = failFrom.load();
+  bool fires = from > 0 && (seen == from || (failEveryLater.load() && seen > from));
   std::atomic<int>& pending = pendingFaults[static_cast<std::size_t>(operation)];
-  int left = pending.load();
-  while (left > 0) {
-    if (pending.compare_exchange_weak(left, left - 1)) return true;
+  for (int left = pending.load(); !fires && left > 0;) {
+    fires = pending.compare_exchange_weak(left, left - 1);
   }
-  return false;
+  if (fires) lastFaulted.store(static_cast<int>(operation));
+  return fires;
 }
+
+namespace {
+
+bool Faulted(standin::FileSystemOperation operation) { return standin::fault::Fires(operation); }
 
 std::string SystemTempDir() {
   const char* configured = std::getenv("TMPDIR");
@@ -180,6 +194,21 @@ void standin::FailFileSystem(FileSystemOperation operation, int times) {
 
 void standin::ClearFileSystemFaults() {
   for (std::atomic<int>& pending : pendingFaults) pending.store(0);
+  failFrom.store(0);
+  failEveryLater.store(false);
+  operationsSeen.store(0);
+}
+
+void standin::FailFileOperation(long n, bool andEveryLater) {
+  operationsSeen.store(0);
+  failEveryLater.store(andEveryLater);
+  failFrom.store(n);
+}
+
+long standin::FileOperationsSeen() { return operationsSeen.load(); }
+
+standin::FileSystemOperation standin::LastFaultedOperation() {
+  return static_cast<FileSystemOperation>(lastFaulted.load());
 }
 
 void standin::RemoveHostTempDir() {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "FaultPoints.h"
 #include "standin/ZipLimits.h"
 
 namespace {
@@ -89,6 +90,7 @@ bool ZipReader::ListContents(std::vector<std::string>& names) {
 }
 
 bool ZipReader::Extract(const std::string& memberName, const std::string& destination) {
+  if (standin::fault::Fires(standin::FileSystemOperation::kExtract)) return false;
   if (archive_ == nullptr || EscapesItsFolder(memberName) || destination.empty()) return false;
   zip_t* archive = Archive(archive_);
   const zip_int64_t index = zip_name_locate(archive, memberName.c_str(), ZIP_FL_ENC_RAW);

@@ -1,5 +1,5 @@
-// A save killed at any moment leaves the target complete: the old content or the new one,
-// never a mix. The killed etbtool runs with its temporary folder inside the scratch folder.
+// Two hundred saves killed at random moments leave the target complete: the old content or the new
+// one, never a mix. The killed etbtool runs with its temporary folder inside the scratch folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -65,7 +65,7 @@ TEST(CrashSafety, AKilledSaveLeavesTheOldOrTheNewTargetWhole) {
   std::uniform_int_distribution<long> moment(0, duration.count() * 11 / 10);
   int sawOld = 0;
   int sawNew = 0;
-  for (int round = 0; round < 50; ++round) {
+  for (int round = 0; round < 200; ++round) {
     dir.Write("target.etb", old);
     const pid_t pid = StartSave(in, target, dir.path());
     ASSERT_GT(pid, 0);

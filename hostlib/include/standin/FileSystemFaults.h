@@ -1,7 +1,7 @@
 #pragma once
 
-// Fault switches of du::FileSystem: the next `times` calls of an operation fail as if the disk
-// were full or the folder forbidden, without touching any file.
+// Fault switches of the host's file operations (du::FileSystem and du::ZipReader::Extract): a
+// faulted call fails as if the disk were full or the folder forbidden, without touching any file.
 namespace standin {
 
 enum class FileSystemOperation {
@@ -11,10 +11,21 @@ enum class FileSystemOperation {
   kFileExists,
   kUnlink,
   kRenameFile,
+  kExtract,
 };
 
+// The next `times` calls of one operation fail.
 void FailFileSystem(FileSystemOperation operation, int times = 1);
-// Switches every fault off.
+
+// Counting every file operation from now on: the n-th fails, and with `andEveryLater` so does
+// every one after it.
+void FailFileOperation(long n, bool andEveryLater);
+// File operations counted since FailFileOperation (or ClearFileSystemFaults).
+long FileOperationsSeen();
+// What the last faulted call was.
+FileSystemOperation LastFaultedOperation();
+
+// Switches every fault off and restarts the count.
 void ClearFileSystemFaults();
 
 }  // namespace standin
