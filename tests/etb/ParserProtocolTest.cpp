@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 #include "EtbFiles.h"
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
@@ -181,6 +185,39 @@ TEST_F(LoaderTest, ACopyOfALoadingParserSharesTheTableUnderItsOwnReference) {
   EXPECT_EQ(table->GetReferenceCount(), 2);
   standin::PumpFetches();
   EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+}
+
+// A host that delivers completions on a thread of its own while its main thread starts more
+// loads: every load ends in its table, reported once (ThreadSanitizer checks the sharing).
+TEST(LoaderThreads, CompletionsArriveOnAHostThread) {
+  ScratchDir dir;
+  const std::string file = dir.Write("a.etb", kRecord + "\n" + kRecord + "\n");
+  constexpr int kLoads = 40;
+  std::vector<du::SmartPtr<znk::AnnoSetTable>> tables;
+  std::vector<std::unique_ptr<standin::RecordingEvent>> events;
+  for (int i = 0; i < kLoads; ++i) {
+    tables.push_back(MakeTable(file));
+    events.push_back(std::make_unique<standin::RecordingEvent>());
+  }
+  std::atomic<bool> started{false};
+  std::atomic<int> delivered{0};
+  std::thread host([&] {
+    while (!started.load() || delivered.load() < kLoads) {
+      delivered += int(standin::PumpFetches());
+      std::this_thread::yield();
+    }
+  });
+  for (int i = 0; i < kLoads; ++i) {
+    du::SmartPtr<etb::Parser> parser(new etb::Parser);
+    parser->LoadAnnotationTable(tables[i], events[i].get());
+    started = true;
+  }
+  host.join();
+  for (int i = 0; i < kLoads; ++i) {
+    EXPECT_EQ(events[i]->outcome(), Outcome::kSuccess);
+    EXPECT_EQ(events[i]->reportCount(), 1);
+    EXPECT_EQ(DescribeEntries(*tables[i]).size(), 2U);
+  }
 }
 
 }  // namespace
