@@ -1,0 +1,110 @@
+// Arbitrary bytes as the host's preferences store. A store that reads is loaded through the
+// preferences loader, saved back through the preferences saver and read again: both loads give
+// the same entries. A store that does not read is never overwritten. The host is left clean.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FuzzHost.h"
+#include "etb/EtbPreferencesWriter.h"
+#include "etb/PreferencesParser.h"
+#include "standin/HostTemp.h"
+#include "standin/PreferenceStore.h"
+#include "standin/RecordingEvent.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/World.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr char kTarget[] = "PreferenceStoreFuzzer";
+
+std::string folder;
+fuzzhost::Baseline baseline;
+
+void RemoveOurFiles() {
+  standin::ResetWorld();
+  standin::RemoveHostTempDir();
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+std::string Content(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+// The list's entries, one line each.
+std::vector<std::string> LoadList() {
+  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
+  standin::RecordingEvent event;
+  etb::PreferencesParser().LoadAnnotationTable(table, &event);
+  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+    fuzzhost::Fail(kTarget, "the preferences load did not succeed");
+  }
+  std::vector<std::string> lines;
+  unsigned int count = 0;
+  table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const du::SmartPtr<znk::AnnoSetTableEntry> entry = table->GetEntry(i);
+    lines.push_back(std::string(entry->GetPropName().safe_c_str()) + "|" +
+                    entry->GetCombinedPropValueAndListString().safe_c_str() + "|" +
+                    entry->GetName().safe_c_str() + "|" + entry->file.safe_c_str() + "|" +
+                    std::to_string(entry->annotationType) + "|" + entry->comment.safe_c_str() +
+                    "|" + std::to_string(entry->accessState) + "|" +
+                    std::to_string(entry->color.GetAsHexUI()));
+  }
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  std::string pattern = fs::temp_directory_path().string() + "/prefs-fuzz-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
+  folder = pattern;
+  std::atexit(RemoveOurFiles);
+  baseline = fuzzhost::Take();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string store = folder + "/preferences.json";
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::ofstream(store, std::ios::binary | std::ios::trunc) << bytes;
+
+  if (!standin::UsePreferenceStore(store).empty()) {
+    // Unreadable: a save must fail and leave the file alone.
+    if (znk::World::GetWorld()->SaveAndApplyPreferences()) {
+      fuzzhost::Fail(kTarget, "an unreadable store was saved over");
+    }
+    if (Content(store) != bytes) fuzzhost::Fail(kTarget, "an unreadable store was changed");
+  } else {
+    const std::vector<std::string> first = LoadList();
+    {
+      du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
+      etb::PreferencesParser().LoadAnnotationTable(table, nullptr);
+      etb::EtbPreferencesWriter().SaveAnnotationTable(table, {}, "", true, false);
+    }
+    if (!standin::UsePreferenceStore(store).empty()) {
+      fuzzhost::Fail(kTarget, "the saved store does not read");
+    }
+    const std::vector<std::string> second = LoadList();
+    // Protected entries are not written back, and a protected list is not rewritten.
+    std::vector<std::string> unprotected;
+    for (const std::string& line : first) {
+      if (line.find("|2|") == std::string::npos) unprotected.push_back(line);
+    }
+    if (second != first && second != unprotected) {
+      fuzzhost::Fail(kTarget, "the store did not keep its entries through a save");
+    }
+  }
+  standin::ResetWorld();
+  fuzzhost::CheckClean(kTarget, baseline);
+  return 0;
+}
