@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchConfig.h"
 #include "EtbGenerator.h"
 #include "HostRoad.h"
 #include "NaiveParse.h"
@@ -171,18 +172,10 @@ void BM_NaiveBaseline(benchmark::State& state) {
 // About one second per load of a million records. Five runs of three loads each, reported as
 // mean, median and deviation: the median holds up against a busy neighbour on a small machine,
 // and the whole set stays within about a minute and a half.
-void Configure(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(3)
-      ->Repetitions(5)
-      ->ReportAggregatesOnly(true);
-}
-
-BENCHMARK(BM_ModuleParse)->Apply(Configure);
-BENCHMARK(BM_ModuleParseInPlace)->Apply(Configure);
-BENCHMARK(BM_ModuleParseFetched)->Apply(Configure);
-BENCHMARK(BM_NaiveBaseline)->Apply(Configure);
+BENCHMARK(BM_ModuleParse)->Apply(etbbench::FiveRunsOfThree);
+BENCHMARK(BM_ModuleParseInPlace)->Apply(etbbench::FiveRunsOfThree);
+BENCHMARK(BM_ModuleParseFetched)->Apply(etbbench::FiveRunsOfThree);
+BENCHMARK(BM_NaiveBaseline)->Apply(etbbench::FiveRunsOfThree);
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "BenchConfig.h"
 #include "EtbGenerator.h"
 #include "HostRoad.h"
 #include "etb/EtbWriter.h"
@@ -114,16 +115,8 @@ void BM_BufferedWriteAndCopy(benchmark::State& state) {
   Count(state, input);
 }
 
-void Configure(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(3)
-      ->Repetitions(5)
-      ->ReportAggregatesOnly(true);
-}
-
-BENCHMARK(BM_ModuleSave)->Apply(Configure);
-BENCHMARK(BM_BufferedWriteAndCopy)->Apply(Configure);
+BENCHMARK(BM_ModuleSave)->Apply(etbbench::FiveRunsOfThree);
+BENCHMARK(BM_BufferedWriteAndCopy)->Apply(etbbench::FiveRunsOfThree);
 
 }  // namespace
 

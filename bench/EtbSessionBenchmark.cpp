@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchConfig.h"
 #include "EtbGenerator.h"
 #include "HostRoad.h"
 #include "LibzipByHand.h"
@@ -96,16 +97,8 @@ void BM_LibzipExtract(benchmark::State& state) {
   Count(state, input);
 }
 
-void Configure(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(3)
-      ->Repetitions(5)
-      ->ReportAggregatesOnly(true);
-}
-
-BENCHMARK(BM_ZipSessionLoad)->Apply(Configure);
-BENCHMARK(BM_LibzipExtract)->Apply(Configure);
+BENCHMARK(BM_ZipSessionLoad)->Apply(etbbench::FiveRunsOfThree);
+BENCHMARK(BM_LibzipExtract)->Apply(etbbench::FiveRunsOfThree);
 
 }  // namespace
 

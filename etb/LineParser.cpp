@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "du/EncodingConverter.h"
-#include "du/FileSpec.h"
+#include "du/FileSpecifier.h"
 #include "etb/ETBParser_Scanner.h"
 #include "etb/Parser.h"
 #include "znk/AnnoSetTableEntry.h"

@@ -7,7 +7,7 @@
 #include <typeinfo>
 
 #include "du/EncodingConverter.h"
-#include "du/FileSpec.h"
+#include "du/FileSpecifier.h"
 #include "du/Symbol.h"
 #include "etb/BufferedOutput.h"
 #include "znk/Structure.h"

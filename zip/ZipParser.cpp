@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "du/FileSpec.h"
+#include "du/FileSpecifier.h"
 #include "du/FileSystem.h"
 #include "du/URL.h"
 #include "du/ZipReader.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "du/EncodingConverter.h"
-#include "du/FileSpec.h"
+#include "du/FileSpecifier.h"
 #include "du/URL.h"
 #include "standin/SystemEncoding.h"
 

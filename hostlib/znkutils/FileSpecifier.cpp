@@ -1,4 +1,4 @@
-#include "du/FileSpec.h"
+#include "du/FileSpecifier.h"
 
 namespace du {
 

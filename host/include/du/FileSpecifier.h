@@ -6,7 +6,7 @@
 
 namespace du {
 
-// A file path taken apart.
+// A file specifier (a path) taken apart; the host calls the class FileSpec.
 class ZN_HOST_API FileSpec {
  public:
   static const char DIR_SEP_CHAR;  // '/'
