@@ -109,7 +109,9 @@ void LoadOnce(unsigned mode, const std::string& content) {
 
   if (event.reportCount() != 1) Fail("the load did not report exactly once");
   // The file exists and is readable, whatever its bytes: a load of it never fails.
-  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) Fail("the load failed");
+  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+    Fail(("the load failed: " + event.message()).c_str());
+  }
   if (table->GetReferenceCount() != 1) Fail("the parser kept the table after the load");
   if (parser->GetReferenceCount() != 1) Fail("the host kept the parser after the load");
 

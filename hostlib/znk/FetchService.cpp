@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <unordered_map>
 
 #include "du/FileSystem.h"
@@ -49,7 +50,13 @@ bool Download(const std::string& source, std::uint64_t id, std::string& cached) 
   const fs::path cache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
   fs::create_directories(cache, error);
   cached = (cache / (std::to_string(id) + "-" + fs::path(source).filename().string())).string();
-  return fs::copy_file(source, cached, fs::copy_options::overwrite_existing, error) && !error;
+  // A signal (a host's timer) can interrupt the copy; that is no reason to fail the fetch.
+  bool copied = false;
+  do {
+    error.clear();
+    copied = fs::copy_file(source, cached, fs::copy_options::overwrite_existing, error);
+  } while (!copied && error == std::errc::interrupted);
+  return copied && !error;
 }
 
 // Hands the completion to the parser, then drops the cached copy: the parser has had its one

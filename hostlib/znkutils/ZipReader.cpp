@@ -6,6 +6,7 @@
 #include <zip.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -56,6 +57,7 @@ bool CopyMember(zip_file_t* member, int fd, zip_uint64_t declared) {
     if (total > declared) return false;
     for (zip_int64_t done = 0; done < got;) {
       const ssize_t written = ::write(fd, block.data() + done, std::size_t(got - done));
+      if (written < 0 && errno == EINTR) continue;
       if (written <= 0) return false;
       done += written;
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/time.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -65,6 +67,32 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
   EXPECT_FALSE(std::ifstream(parser->completions[0].path).good()) << "the copy is dropped";
   EXPECT_TRUE(std::ifstream(source).good()) << "the source is left alone";
   EXPECT_EQ(parser->GetReferenceCount(), 1);
+}
+
+// Hosts run timers: a signal that arrives while a file is copied must not fail the fetch.
+TEST(FetchService, FetchesSurviveSignalsThatInterruptTheCopy) {
+  ScratchDir dir;
+  const std::string source = dir.Write("big.etb", std::string(std::size_t{4} << 20, 'x'));
+  struct sigaction interrupting {};
+  interrupting.sa_handler = [](int) {};  // no SA_RESTART: interrupted calls fail with EINTR
+  struct sigaction previous {};
+  ASSERT_EQ(::sigaction(SIGALRM, &interrupting, &previous), 0);
+  const itimerval every20us{{0, 20}, {0, 20}};
+  ASSERT_EQ(::setitimer(ITIMER_REAL, &every20us, nullptr), 0);
+
+  du::SmartPtr<RecordingParser> parser(new RecordingParser);
+  constexpr int kFetches = 10;
+  for (int i = 0; i < kFetches; ++i) parser->GetFile(source, false, du::Symbol::EMPTY);
+  const itimerval stop{};
+  ::setitimer(ITIMER_REAL, &stop, nullptr);
+  ::sigaction(SIGALRM, &previous, nullptr);
+
+  EXPECT_EQ(standin::PumpFetches(), std::size_t{kFetches});
+  ASSERT_EQ(parser->completions.size(), std::size_t{kFetches});
+  for (const RecordingParser::Completion& completion : parser->completions) {
+    EXPECT_EQ(completion.status, 0);
+    EXPECT_EQ(completion.content.size(), std::size_t{4} << 20);
+  }
 }
 
 TEST(FetchService, RequestsCanBeCompletedByHandOrCancelled) {
