@@ -1,0 +1,134 @@
+// Arbitrary bytes as an ETB file: loaded, saved, and the saved file loaded again. The second
+// table must be the first one as the format carries it: the same entries in the same order,
+// with the changes a save makes by design (no comment is written, column 9 is only "2" or "0",
+// and an access state of four or more characters reads back with a comment). The first byte is
+// the ETB parse target's road byte; it is skipped, so both targets share one corpus.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FuzzHost.h"
+#include "du/FileSystem.h"
+#include "etb/EtbWriter.h"
+#include "etb/Parser.h"
+#include "standin/HostTemp.h"
+#include "standin/RecordingEvent.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/Structure.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr char kTarget[] = "EtbRoundTripFuzzer";
+
+std::string folder;  // TMPDIR: the two files and the host's temporary folder
+fuzzhost::Baseline baseline;
+
+void RemoveOurFiles() {
+  standin::RemoveHostTempDir();
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+// What a saved and reloaded entry keeps of an entry, one line of text for an easy comparison.
+struct Kept {
+  std::string texts;  // columns 2 to 6, 10 and 11
+  int componentId, annotationType, accessState, secondState;
+  std::string comment;
+  bool operator==(const Kept& other) const {
+    return texts == other.texts && componentId == other.componentId &&
+           annotationType == other.annotationType && accessState == other.accessState &&
+           secondState == other.secondState && comment == other.comment;
+  }
+};
+
+Kept KeptOf(const znk::AnnoSetTableEntry& entry) {
+  std::string texts;
+  for (const du::Symbol* text :
+       {&entry.GetCompName(), &entry.GetPropName(), &entry.GetCombinedPropValueAndListString(),
+        &entry.GetNameAndPath(), &entry.file, &entry.extraText1, &entry.extraText2}) {
+    texts += text->IsNull() ? std::string("unset") : std::string("=") + text->safe_c_str();
+    texts += '\n';
+  }
+  return {texts,
+          entry.GetCompId(),
+          entry.annotationType,
+          entry.accessState,
+          entry.secondState,
+          entry.comment.safe_c_str()};
+}
+
+// What the save and reload make of an entry.
+Kept AfterRoundTrip(Kept kept) {
+  kept.secondState = kept.secondState >= 2 ? 2 : 0;
+  const std::string accessState = std::to_string(kept.accessState);
+  kept.comment = accessState.size() >= 4 ? accessState.substr(2) : "";
+  return kept;
+}
+
+du::SmartPtr<znk::AnnoSetTable> Load(const std::string& path) {
+  du::SmartPtr<znk::Structure> structure(new znk::Structure);
+  structure->SetFileSource("product.znd");
+  structure->SetAnnoSetTableFileSource(path);
+  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable(structure));
+  du::SmartPtr<etb::Parser> parser(new etb::Parser);
+  if (parser.IsNull()) fuzzhost::Fail(kTarget, "the pool ran dry");
+  standin::RecordingEvent event;
+  parser->LoadAnnotationTable(table, &event);
+  standin::PumpFetches();
+  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+    fuzzhost::Fail(kTarget, "a load failed");
+  }
+  return table;
+}
+
+std::vector<Kept> EntriesOf(const du::SmartPtr<znk::AnnoSetTable>& table) {
+  std::vector<Kept> entries;
+  unsigned int count = 0;
+  table->GetNumEntries(count);
+  for (unsigned int i = 0; i < count; ++i) entries.push_back(KeptOf(*table->GetEntry(i)));
+  return entries;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  std::error_code error;
+  const std::string base = fs::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
+  std::string pattern = base + "/etb-round-trip-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
+  folder = pattern;
+  ::setenv("TMPDIR", pattern.c_str(), 1);  // the host's temporary folder goes in here too
+  std::atexit(RemoveOurFiles);
+  baseline = fuzzhost::Take();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string original = folder + "/original.etb";
+  const std::string saved = folder + "/saved.etb";
+  std::ofstream(original, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0),
+             std::streamsize(size > 0 ? size - 1 : 0));
+  {
+    const du::SmartPtr<znk::AnnoSetTable> loaded = Load(original);
+    if (!etb::EtbWriter().SaveAnnotationTable(loaded, {}, saved, true, false)) {
+      fuzzhost::Fail(kTarget, "the save failed");
+    }
+    const std::vector<Kept> first = EntriesOf(loaded);
+    const std::vector<Kept> second = EntriesOf(Load(saved));
+    if (second.size() != first.size()) fuzzhost::Fail(kTarget, "the entry count changed");
+    for (std::size_t i = 0; i < first.size(); ++i) {
+      if (!(second[i] == AfterRoundTrip(first[i]))) fuzzhost::Fail(kTarget, "an entry changed");
+    }
+  }
+  fuzzhost::CheckClean(kTarget, baseline);
+  // The host's fetch leaves a copy of every fetched file in its temporary folder.
+  std::error_code ignored;
+  const fs::path hostTemp = du::FileSystem::GetTempDir(true);
+  for (const auto& item : fs::directory_iterator(hostTemp, ignored)) fs::remove_all(item, ignored);
+  return 0;
+}
