@@ -1,11 +1,25 @@
 #include "znk/MemoryPoolAllocated.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
+#include "SpinLock.h"
 #include "standin/Pool.h"
+
+// Sanitizers only see blocks that come from malloc: their builds give every block its own.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ZNK_POOL_USES_MALLOC 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ZNK_POOL_USES_MALLOC 1
+#endif
+#endif
 
 namespace {
 
@@ -18,11 +32,90 @@ struct alignas(16) BlockHeader {
 constexpr std::uint64_t kLiveMark = 0x5a4e4b504f4f4c31;  // "ZNKPOOL1"
 constexpr std::uint64_t kFreedMark = 0xdeadbeefdeadbeef;
 
-std::atomic<long> liveObjects{0};
-std::atomic<long> liveBytes{0};
-std::atomic<long> allocations{0};
+// Loads make host objects by the million, and fresh memory is dear: every first touch of a page
+// costs a fault. So small blocks come from 2 MiB chunks, which the system may back with one
+// huge page each, and a released block is kept for the next object of its size class.
+constexpr std::size_t kGranule = sizeof(BlockHeader);
+constexpr std::size_t kLargestPooled = 512;  // header included; larger blocks come from malloc
+constexpr std::size_t kClasses = kLargestPooled / kGranule;
+constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
+
+// A released block: the header keeps its freed mark, so a second release is still caught.
+struct FreeBlock {
+  BlockHeader header;
+  FreeBlock* next;
+};
+
+struct Counters {
+  long liveObjects = 0;
+  long liveBytes = 0;
+  long allocations = 0;
+};
+
+struct SizeClass {
+  standin::SpinLock lock;
+  FreeBlock* released = nullptr;  // most recently released first
+  char* fresh = nullptr;          // the untouched rest of the newest chunk
+  char* freshEnd = nullptr;
+  Counters counters;  // of every block of this class
+};
+
+SizeClass sizeClasses[kClasses + 1];  // the last one stands for the blocks from malloc
 std::atomic<long> failedAllocations{0};
 std::atomic<bool> failNext{false};
+
+std::size_t BlockBytes(std::size_t size) {
+  return sizeof(BlockHeader) +
+         (std::max<std::size_t>(size, 1) + kGranule - 1) / kGranule * kGranule;
+}
+
+SizeClass& ClassOf(std::size_t blockBytes) {
+#ifdef ZNK_POOL_USES_MALLOC
+  (void)blockBytes;
+  return sizeClasses[kClasses];
+#else
+  return blockBytes <= kLargestPooled ? sizeClasses[blockBytes / kGranule - 1]
+                                      : sizeClasses[kClasses];
+#endif
+}
+
+bool IsMallocClass(const SizeClass& sizeClass) { return &sizeClass == &sizeClasses[kClasses]; }
+
+// A chunk aligned to its size, so that the system can back it with a huge page.
+char* NewChunk() {
+  void* mapped =
+      ::mmap(nullptr, 2 * kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  char* const start = static_cast<char*>(mapped);
+  const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(start) & (kChunkBytes - 1);
+  char* const chunk = misalignment == 0 ? start : start + (kChunkBytes - misalignment);
+  char* const end = start + 2 * kChunkBytes;
+  if (chunk > start) ::munmap(start, std::size_t(chunk - start));
+  if (end > chunk + kChunkBytes)
+    ::munmap(chunk + kChunkBytes, std::size_t(end - chunk) - kChunkBytes);
+  ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
+  return chunk;
+}
+
+// A block of `blockBytes` from the class, or null. Called with the class locked.
+void* TakeBlock(SizeClass& sizeClass, std::size_t blockBytes) {
+  if (IsMallocClass(sizeClass)) return std::malloc(blockBytes);
+  if (sizeClass.released != nullptr) {
+    FreeBlock* block = sizeClass.released;
+    sizeClass.released = block->next;
+    return block;
+  }
+  if (std::size_t(sizeClass.freshEnd - sizeClass.fresh) < blockBytes) {
+    char* chunk = NewChunk();
+    if (chunk == nullptr) return nullptr;
+    // The rest of the old chunk is too small for this class and stays unused.
+    sizeClass.fresh = chunk;
+    sizeClass.freshEnd = chunk + kChunkBytes;
+  }
+  void* block = sizeClass.fresh;
+  sizeClass.fresh += blockBytes;
+  return block;
+}
 
 }  // namespace
 
@@ -31,7 +124,18 @@ namespace znk {
 MemoryPoolAllocated::~MemoryPoolAllocated() = default;
 
 void* MemoryPoolAllocated::operator new(std::size_t size) noexcept {
-  void* raw = failNext.exchange(false) ? nullptr : std::malloc(sizeof(BlockHeader) + size);
+  const std::size_t blockBytes = BlockBytes(size);
+  SizeClass& sizeClass = ClassOf(blockBytes);
+  void* raw = nullptr;
+  if (!(failNext.load(std::memory_order_relaxed) && failNext.exchange(false))) {
+    std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
+    raw = TakeBlock(sizeClass, blockBytes);
+    if (raw != nullptr) {
+      ++sizeClass.counters.liveObjects;
+      sizeClass.counters.liveBytes += long(size);
+      ++sizeClass.counters.allocations;
+    }
+  }
   if (raw == nullptr) {
     failedAllocations.fetch_add(1, std::memory_order_relaxed);
     return nullptr;
@@ -39,9 +143,6 @@ void* MemoryPoolAllocated::operator new(std::size_t size) noexcept {
   auto* header = static_cast<BlockHeader*>(raw);
   header->size = size;
   header->mark = kLiveMark;
-  liveObjects.fetch_add(1, std::memory_order_relaxed);
-  liveBytes.fetch_add(long(size), std::memory_order_relaxed);
-  allocations.fetch_add(1, std::memory_order_relaxed);
   return header + 1;
 }
 
@@ -54,15 +155,30 @@ void MemoryPoolAllocated::operator delete(void* object, std::size_t size) noexce
     std::abort();
   }
   header->mark = kFreedMark;
-  liveObjects.fetch_sub(1, std::memory_order_relaxed);
-  liveBytes.fetch_sub(long(size), std::memory_order_relaxed);
-  std::free(header);
+  SizeClass& sizeClass = ClassOf(BlockBytes(size));
+  std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
+  --sizeClass.counters.liveObjects;
+  sizeClass.counters.liveBytes -= long(size);
+  if (IsMallocClass(sizeClass)) {
+    std::free(header);
+    return;
+  }
+  auto* block = reinterpret_cast<FreeBlock*>(header);
+  block->next = sizeClass.released;
+  sizeClass.released = block;
 }
 
 }  // namespace znk
 
 standin::PoolCounters standin::GetPoolCounters() {
-  return {liveObjects.load(), liveBytes.load(), allocations.load(), failedAllocations.load()};
+  PoolCounters total{0, 0, 0, failedAllocations.load()};
+  for (SizeClass& sizeClass : sizeClasses) {
+    std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
+    total.liveObjects += sizeClass.counters.liveObjects;
+    total.liveBytes += sizeClass.counters.liveBytes;
+    total.allocations += sizeClass.counters.allocations;
+  }
+  return total;
 }
 
 void standin::FailNextPoolAllocation() { failNext.store(true); }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <thread>
+#include <vector>
+
 #include "dp/ZnTracer.h"
 #include "du/Symbol.h"
 #include "standin/Pool.h"
@@ -42,6 +46,67 @@ TEST(MemoryPool, FailSwitchRefusesTheNextAllocationOnlyAndSkipsTheConstructor) {
   ASSERT_NE(granted, nullptr);
   EXPECT_EQ(Pooled::constructed, 1);
   delete granted;
+}
+
+// Sizes on both sides of the pooled range, from four threads, over several chunks' worth of
+// blocks, with released blocks taken again: no block may overlap another.
+TEST(MemoryPool, BlocksOfAllSizesAndThreadsNeverOverlap) {
+  const standin::PoolCounters before = standin::GetPoolCounters();
+  const auto work = [](unsigned char mark) {
+    struct Block {
+      void* data;
+      std::size_t size;
+      unsigned char mark;  // of the thread and the block
+    };
+    std::vector<Block> blocks;
+    const auto take = [&blocks, mark](std::size_t i) {
+      const std::size_t size = 8 + i * 24 % 700;
+      const auto blockMark = static_cast<unsigned char>(mark * 64 + blocks.size() % 61);
+      void* data = znk::MemoryPoolAllocated::operator new(size);
+      if (data != nullptr) std::memset(data, blockMark, size);
+      blocks.push_back({data, size, blockMark});
+    };
+    const auto intact = [](const Block& block) {
+      const auto* bytes = static_cast<const unsigned char*>(block.data);
+      for (std::size_t i = 0; i < block.size; ++i) {
+        if (bytes[i] != block.mark) return false;
+      }
+      return true;
+    };
+    bool ok = true;
+    for (std::size_t i = 0; i < 30000; ++i) take(i);
+    for (std::size_t i = 0; i < blocks.size(); i += 2) {
+      ok = ok && intact(blocks[i]);
+      znk::MemoryPoolAllocated::operator delete(blocks[i].data, blocks[i].size);
+      blocks[i].data = nullptr;
+    }
+    for (std::size_t i = 0; i < 15000; ++i) take(i);
+    for (const Block& block : blocks) {
+      if (block.data == nullptr) continue;
+      ok = ok && intact(block);
+      znk::MemoryPoolAllocated::operator delete(block.data, block.size);
+    }
+    return ok;
+  };
+  bool intact[4] = {};
+  std::vector<std::thread> threads;
+  for (unsigned char t = 0; t < 4; ++t) {
+    threads.emplace_back([&intact, &work, t] { intact[t] = work(t); });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (bool threadIntact : intact) EXPECT_TRUE(threadIntact);
+  const standin::PoolCounters after = standin::GetPoolCounters();
+  EXPECT_EQ(after.liveObjects, before.liveObjects);
+  EXPECT_EQ(after.liveBytes, before.liveBytes);
+  EXPECT_EQ(after.allocations, before.allocations + 4 * 45000);
+}
+
+TEST(MemoryPoolDeathTest, ASecondReleaseStopsTheHost) {
+  void* volatile block = znk::MemoryPoolAllocated::operator new(40);  // volatile: no warning
+  znk::MemoryPoolAllocated::operator delete(block, 40);
+  // Sanitizer builds take every block from malloc, and report the second release themselves.
+  EXPECT_DEATH(znk::MemoryPoolAllocated::operator delete(block, 40),
+               "bad release|heap-use-after-free");
 }
 
 TEST(MemoryPoolDeathTest, ReleaseWithAWrongSizeStopsTheHost) {
