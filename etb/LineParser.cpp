@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "du/EncodingConverter.h"
 #include "du/FileSpecifier.h"
@@ -205,8 +206,8 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
     return;
   }
   if (!comment.empty()) entry->comment = comment;
-  entry->extraText1 = extraText1;
-  entry->extraText2 = extraText2;
+  entry->extraText1 = std::move(extraText1);
+  entry->extraText2 = std::move(extraText2);
   table->AddEntry(entry);
 }
 
