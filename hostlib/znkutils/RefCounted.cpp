@@ -18,18 +18,18 @@ RefCounted& RefCounted::operator=(const RefCounted& /*other*/) noexcept { return
 
 RefCounted::~RefCounted() {
   liveObjects.fetch_sub(1, std::memory_order_relaxed);
-  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Forget(this);
+  if (standin::ledger::Enabled()) standin::ledger::Forget(this);
 }
 
 bool RefCounted::ZeroReferenceCountHook() { return true; }
 
 int RefCounted::AddReference(const void* owner) {
-  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Add(this, owner);
+  if (standin::ledger::Enabled()) standin::ledger::Add(this, owner);
   return count_.fetch_add(1, std::memory_order_acq_rel) + 1;
 }
 
 int RefCounted::RemoveReference(const void* owner) {
-  if (standin::IsReferenceLedgerEnabled()) standin::ledger::Remove(this, owner);
+  if (standin::ledger::Enabled()) standin::ledger::Remove(this, owner);
   return count_.fetch_sub(1, std::memory_order_acq_rel) - 1;
 }
 

@@ -21,8 +21,6 @@ struct Book {
   std::vector<std::string> violations;
 };
 
-std::atomic<bool> enabled{false};
-
 Book& TheBook() {
   static Book* book = new Book;  // never destroyed: objects may die during static destruction
   return *book;
@@ -36,9 +34,9 @@ std::string Describe(const du::RefCounted* object, const void* owner) {
 
 }  // namespace
 
-void EnableReferenceLedger(bool on) { enabled.store(on); }
+void EnableReferenceLedger(bool on) { ledger::enabled.store(on); }
 
-bool IsReferenceLedgerEnabled() { return enabled.load(std::memory_order_relaxed); }
+bool IsReferenceLedgerEnabled() { return ledger::Enabled(); }
 
 std::vector<HeldReference> OutstandingReferences() {
   Book& book = TheBook();
@@ -61,6 +59,8 @@ std::vector<std::string> TakeLedgerViolations() {
 }
 
 namespace ledger {
+
+std::atomic<bool> enabled{false};
 
 void Add(const du::RefCounted* object, const void* owner) {
   Book& book = TheBook();
