@@ -1,16 +1,18 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "znk/Preferences.h"
 
-// The JSON form of a preferences store (see standin/PreferenceStore.h).
+// The text of a preferences store (layout in standin/PreferenceStore.h). Both directions go
+// without a document tree: a store holds every preference set of every list, and a tree of it
+// cost more than the sets themselves.
 namespace standin::store {
 
-nlohmann::json ToJson(const znk::Preferences& preferences);
-// Fills `preferences` from `document`; throws std::runtime_error (or a json error) when the
-// document is not a valid store.
-void FromJson(const nlohmann::json& document, znk::Preferences& preferences);
+// False when the preferences cannot be written: a key or list name that is not UTF-8.
+bool ToText(const znk::Preferences& preferences, std::string& text);
+// Fills `preferences` from `text`; throws std::runtime_error with the reason when the text is
+// not a valid store.
+void FromText(const std::string& text, znk::Preferences& preferences);
 
 }  // namespace standin::store

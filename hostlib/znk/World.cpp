@@ -1,6 +1,7 @@
 #include "znk/World.h"
 
 #include <fstream>
+#include <iterator>
 #include <mutex>
 
 #include "PreferenceStoreFormat.h"
@@ -64,7 +65,8 @@ bool World::SaveAndApplyPreferences() {
   ++store.saves;
   if (store.path.empty()) return true;
   if (!store.savable) return false;
-  return WriteStore(store.path, standin::store::ToJson(*preferences_).dump(2) + "\n");
+  std::string text;
+  return standin::store::ToText(*preferences_, text) && WriteStore(store.path, text);
 }
 
 }  // namespace znk
@@ -81,8 +83,9 @@ std::string UsePreferenceStore(const std::string& path) {
   if (path.empty()) return "";
   std::ifstream file(path, std::ios::binary);
   if (!file) return "";  // no store yet: an empty one
+  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   try {
-    store::FromJson(nlohmann::json::parse(file), *world->GetPreferences());
+    store::FromText(text, *world->GetPreferences());
   } catch (const std::exception& error) {
     store.savable = false;
     store.world = znk::WorldAccess::Make();  // nothing of a half-read store stays
