@@ -1,6 +1,40 @@
 #include "znk/Preferences.h"
 
+#include <algorithm>
+
 namespace znk {
+
+namespace {
+
+constexpr std::size_t kTypicalValues = 8;
+
+// Where `key` is or would go in values sorted by key.
+template <typename Values>
+auto Position(Values& values, const char* key) {
+  return std::lower_bound(
+      values.begin(), values.end(), key,
+      [](const auto& item, const char* wanted) { return item.first.compare(wanted) < 0; });
+}
+
+}  // namespace
+
+const Preferences::Value* Preferences::Find(const char* key) const {
+  const auto found = Position(values_, key);
+  return found != values_.end() && found->first == key ? &found->second : nullptr;
+}
+
+Preferences::Value& Preferences::Slot(const char* key) {
+  auto found = Position(values_, key);
+  if (found == values_.end() || found->first != key) {
+    // Room for a whole annotation set at once, rather than growing through four blocks.
+    if (values_.capacity() == 0) {
+      values_.reserve(kTypicalValues);
+      found = Position(values_, key);
+    }
+    found = values_.emplace(found, key, Value());
+  }
+  return found->second;
+}
 
 Preferences::Preferences() noexcept = default;
 
@@ -20,24 +54,24 @@ du::SmartPtr<PreferenceList> Preferences::GetPreferenceList(const du::Symbol& na
 }
 
 bool Preferences::GetString(const du::Symbol& key, std::string& value, bool& isProtectedOut) const {
-  const auto found = values_.find(key.safe_c_str());
-  if (found == values_.end() || found->second.isInt) return false;
-  value = found->second.text;
-  isProtectedOut = found->second.isProtected;
+  const Value* found = Find(key.safe_c_str());
+  if (found == nullptr || found->isInt) return false;
+  value = found->text;
+  isProtectedOut = found->isProtected;
   return true;
 }
 
 bool Preferences::GetInt(const du::Symbol& key, int& value, bool& isProtectedOut) const {
-  const auto found = values_.find(key.safe_c_str());
-  if (found == values_.end() || !found->second.isInt) return false;
-  value = found->second.number;
-  isProtectedOut = found->second.isProtected;
+  const Value* found = Find(key.safe_c_str());
+  if (found == nullptr || !found->isInt) return false;
+  value = found->number;
+  isProtectedOut = found->isProtected;
   return true;
 }
 
 std::string Preferences::SetString(const du::Symbol& key, const std::string& value,
                                    bool /*reserved*/) {
-  Value& slot = values_[key.safe_c_str()];
+  Value& slot = Slot(key.safe_c_str());
   std::string previous = slot.isInt ? std::string() : slot.text;
   slot.isInt = false;
   slot.text = value;
@@ -45,15 +79,13 @@ std::string Preferences::SetString(const du::Symbol& key, const std::string& val
 }
 
 void Preferences::SetInt(const du::Symbol& key, int value, bool /*reserved*/) {
-  Value& slot = values_[key.safe_c_str()];
+  Value& slot = Slot(key.safe_c_str());
   slot.isInt = true;
   slot.number = value;
   slot.text.clear();
 }
 
-void Preferences::ProtectValue(const du::Symbol& key) {
-  values_[key.safe_c_str()].isProtected = true;
-}
+void Preferences::ProtectValue(const du::Symbol& key) { Slot(key.safe_c_str()).isProtected = true; }
 
 PreferenceList::PreferenceList() noexcept = default;
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "du/HostApi.h"
@@ -46,13 +47,18 @@ class ZN_HOST_API Preferences : public du::RefCounted {
     std::string text;
     bool isProtected = false;
   };
-  const std::map<std::string, Value>& GetValues() const noexcept { return values_; }
+  // Sorted by key. A set holds a handful of values: a vector is smaller and quicker than a tree.
+  using Values = std::vector<std::pair<std::string, Value>>;
+  const Values& GetValues() const noexcept { return values_; }
   const std::map<std::string, du::SmartPtr<PreferenceList>>& GetLists() const noexcept {
     return lists_;
   }
 
  private:
-  std::map<std::string, Value> values_;
+  const Value* Find(const char* key) const;
+  Value& Slot(const char* key);  // made when missing
+
+  Values values_;
   std::map<std::string, du::SmartPtr<PreferenceList>> lists_;
 };
 
