@@ -67,7 +67,7 @@ BENCHMARK(BM_PreferencesSaveAndLoad)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

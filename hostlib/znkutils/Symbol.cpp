@@ -103,13 +103,13 @@ class TextTable {
     std::lock_guard<standin::SpinLock> lock(shard.lock);
     std::size_t free = kNone;
     for (std::size_t i = Home(shard, hash);; i = Next(shard, i)) {
-      const Rep* slot = shard.slots[i];
-      if (slot == nullptr) break;
-      if (slot == Tombstone()) {
+      const Slot& slot = shard.slots[i];
+      if (slot.rep == nullptr) break;
+      if (slot.rep == Tombstone()) {
         if (free == kNone) free = i;
-      } else if (slot->hash == hash && slot->view() == text) {
-        slot->references.fetch_add(1, std::memory_order_relaxed);
-        return slot;
+      } else if (slot.hash == hash && slot.rep->view() == text) {
+        slot.rep->references.fetch_add(1, std::memory_order_relaxed);
+        return slot.rep;
       }
     }
     const Rep* rep = NewRep(text, hash, true);
@@ -124,8 +124,8 @@ class TextTable {
     std::lock_guard<standin::SpinLock> lock(shard.lock);
     if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
     for (std::size_t i = Home(shard, rep->hash);; i = Next(shard, i)) {
-      if (shard.slots[i] == rep) {
-        shard.slots[i] = Tombstone();
+      if (shard.slots[i].rep == rep) {
+        shard.slots[i].rep = Tombstone();
         --shard.live;
         break;
       }
@@ -137,10 +137,17 @@ class TextTable {
   static constexpr std::size_t kShards = 16;
   static constexpr std::size_t kNone = ~std::size_t{0};
 
+  // The hash beside the text, so that a probe past other texts reads no text of theirs: in a
+  // table of many texts each of those reads would miss the cache.
+  struct Slot {
+    std::size_t hash;
+    const Rep* rep;
+  };
+
   struct Shard {
     standin::SpinLock lock;
-    std::vector<const Rep*> slots = std::vector<const Rep*>(64, nullptr);  // a power of two
-    std::size_t used = 0;  // live texts and tombstones
+    std::vector<Slot> slots = std::vector<Slot>(64, Slot{0, nullptr});  // a power of two
+    std::size_t used = 0;                                               // live texts and tombstones
     std::size_t live = 0;
   };
 
@@ -157,29 +164,29 @@ class TextTable {
 
   void Insert(Shard& shard, const Rep* rep, std::size_t free) {
     if (free != kNone) {
-      shard.slots[free] = rep;
+      shard.slots[free] = {rep->hash, rep};
       ++shard.live;
       return;
     }
     if ((shard.used + 1) * 10 > shard.slots.size() * 7) Rehash(shard);
     std::size_t i = Home(shard, rep->hash);
-    while (shard.slots[i] != nullptr) i = Next(shard, i);
-    shard.slots[i] = rep;
+    while (shard.slots[i].rep != nullptr) i = Next(shard, i);
+    shard.slots[i] = {rep->hash, rep};
     ++shard.used;
     ++shard.live;
   }
 
   // Grows the table when it is mostly live, and clears the tombstones in any case.
   void Rehash(Shard& shard) {
-    std::vector<const Rep*> old(
+    std::vector<Slot> old(
         shard.live * 2 >= shard.slots.size() ? shard.slots.size() * 2 : shard.slots.size(),
-        nullptr);
+        Slot{0, nullptr});
     old.swap(shard.slots);
-    for (const Rep* rep : old) {
-      if (rep == nullptr || rep == Tombstone()) continue;
-      std::size_t i = Home(shard, rep->hash);
-      while (shard.slots[i] != nullptr) i = Next(shard, i);
-      shard.slots[i] = rep;
+    for (const Slot& slot : old) {
+      if (slot.rep == nullptr || slot.rep == Tombstone()) continue;
+      std::size_t i = Home(shard, slot.hash);
+      while (shard.slots[i].rep != nullptr) i = Next(shard, i);
+      shard.slots[i] = slot;
     }
     shard.used = shard.live;
   }
