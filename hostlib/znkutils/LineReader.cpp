@@ -41,8 +41,12 @@ bool LineReader::ReadLine() {
     // Only now: FillMore may have moved the block.
     char* data = block_.data();
     line_ = data + begin_;
-    data[lineEnd] = '\0';
-    if (feed != nullptr && lineEnd > begin_ && data[lineEnd - 1] == '\r') data[lineEnd - 1] = '\0';
+    // Carriage returns that end a line belong to its terminator, also at the end of the file
+    // and also when a file went through two conversions ("\r\r\n"): a text never ends in one,
+    // so a writer that ends its lines with a bare line feed reads back what it was given.
+    std::size_t textEnd = lineEnd;
+    while (textEnd > begin_ && data[textEnd - 1] == '\r') --textEnd;
+    data[textEnd] = '\0';
     begin_ = lineEnd < end_ ? lineEnd + 1 : end_;
     scanned_ = 0;
     return true;

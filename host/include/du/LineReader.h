@@ -9,9 +9,10 @@ namespace du {
 
 class FileReader;
 
-// Splits an open file into lines. Each line is handed out without its line feed (and without a
-// carriage return right before it), NUL-terminated, in a buffer the caller may overwrite in place
-// until the next ReadLine. Lines may be of any length. A read error throws a bool.
+// Splits an open file into lines. Each line is handed out without its line feed and without the
+// carriage returns right before it (or before the end of the file), NUL-terminated, in a buffer
+// the caller may overwrite in place until the next ReadLine. Lines may be of any length. A read
+// error throws a bool.
 class ZN_HOST_API LineReader {
  public:
   // `mode` is a hint and is not used by this host.
