@@ -43,8 +43,11 @@ bool LineReader::ReadLine() {
     line_ = data + begin_;
     // Carriage returns that end a line belong to its terminator, also at the end of the file
     // and also when a file went through two conversions ("\r\r\n"): a text never ends in one,
-    // so a writer that ends its lines with a bare line feed reads back what it was given.
-    std::size_t textEnd = lineEnd;
+    // so a writer that ends its lines with a bare line feed reads back what it was given. A NUL
+    // ends the line's text as a C string, so the returns before it go too.
+    const void* nul = std::memchr(data + begin_, '\0', lineEnd - begin_);
+    std::size_t textEnd =
+        nul != nullptr ? std::size_t(static_cast<const char*>(nul) - data) : lineEnd;
     while (textEnd > begin_ && data[textEnd - 1] == '\r') --textEnd;
     data[textEnd] = '\0';
     begin_ = lineEnd < end_ ? lineEnd + 1 : end_;

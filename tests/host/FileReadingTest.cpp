@@ -41,6 +41,7 @@ TEST(LineReader, SplitsAtLineFeedsAndDropsACarriageReturnBeforeOne) {
       {"a CR alone on its line", "\r\nx", {"", "x"}},
       {"long lines", longLine + "\n" + longLine, {longLine, longLine}},
       {"NUL inside a line ends the C string", std::string("a\0b\nc", 5), {"a", "c"}},
+      {"and the CRs before it go", std::string("a\r\0b\r\n", 6), {"a"}},
       // A last line without line feed that fills the block makes it grow at end of file.
       {"a last line one short of the block", std::string(65535, 'b'), {std::string(65535, 'b')}},
       {"a last line one short of the grown block",
