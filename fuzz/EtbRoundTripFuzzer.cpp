@@ -1,8 +1,9 @@
 // Arbitrary bytes as an ETB file: loaded, saved, and the saved file loaded again. The second
 // table must be the first one as the format carries it: the same entries in the same order,
 // with the changes a save makes by design (no comment is written, column 9 is only "2" or "0",
-// and an access state of four or more characters reads back with a comment). The first byte is
-// the ETB parse target's road byte; it is skipped, so both targets share one corpus.
+// an access state of four or more characters reads back with a comment, and the last text of a
+// line loses the carriage returns it ends with). The first byte is the ETB parse target's road
+// byte; it is skipped, so both targets share one corpus.
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -33,9 +34,9 @@ void RemoveOurFiles() {
   fs::remove_all(folder, ignored);
 }
 
-// What a saved and reloaded entry keeps of an entry, one line of text for an easy comparison.
+// What a saved and reloaded entry keeps of an entry.
 struct Kept {
-  std::string texts;  // columns 2 to 6, 10 and 11
+  std::vector<std::string> texts;  // columns 2 to 6, 10 and 11: "=" and the text, or "unset"
   int componentId, annotationType, accessState, secondState;
   std::string comment;
   bool operator==(const Kept& other) const {
@@ -46,19 +47,18 @@ struct Kept {
 };
 
 Kept KeptOf(const znk::AnnoSetTableEntry& entry) {
-  std::string texts;
+  Kept kept{{},
+            entry.GetCompId(),
+            entry.annotationType,
+            entry.accessState,
+            entry.secondState,
+            entry.comment.safe_c_str()};
   for (const du::Symbol* text :
        {&entry.GetCompName(), &entry.GetPropName(), &entry.GetCombinedPropValueAndListString(),
         &entry.GetNameAndPath(), &entry.file, &entry.extraText1, &entry.extraText2}) {
-    texts += text->IsNull() ? std::string("unset") : std::string("=") + text->safe_c_str();
-    texts += '\n';
+    kept.texts.push_back(text->IsNull() ? std::string("unset") : "=" + std::string(text->c_str()));
   }
-  return {texts,
-          entry.GetCompId(),
-          entry.annotationType,
-          entry.accessState,
-          entry.secondState,
-          entry.comment.safe_c_str()};
+  return kept;
 }
 
 // What the save and reload make of an entry.
@@ -66,6 +66,14 @@ Kept AfterRoundTrip(Kept kept) {
   kept.secondState = kept.secondState >= 2 ? 2 : 0;
   const std::string accessState = std::to_string(kept.accessState);
   kept.comment = accessState.size() >= 4 ? accessState.substr(2) : "";
+  // The last text of a line loses the carriage returns it ends with: the line reader takes them
+  // for part of the line feed. A text left empty is no text (and column 11 needs column 10).
+  std::string& extraText1 = kept.texts[5];
+  std::string& extraText2 = kept.texts[6];
+  std::string& last = extraText2 != "unset" ? extraText2 : extraText1;
+  while (last.size() > 1 && last.back() == '\r') last.pop_back();
+  if (last == "=") last = "unset";
+  if (extraText1 == "unset") extraText2 = "unset";
   return kept;
 }
 
