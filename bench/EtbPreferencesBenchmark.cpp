@@ -44,7 +44,11 @@ void BM_PreferencesSaveAndLoad(benchmark::State& state) {
   const std::string store = folder + "/preferences.json";
   du::SmartPtr<znk::AnnoSetTable> table = PreferenceTable(count);
   for ([[maybe_unused]] auto _ : state) {
+    // Each save starts from an empty store, not from the last iteration's.
+    state.PauseTiming();
+    fs::remove(store);
     standin::UsePreferenceStore(store);
+    state.ResumeTiming();
     etb::EtbPreferencesWriter().SaveAnnotationTable(table, {}, "", true, false);
     standin::UsePreferenceStore(store);  // a new world reads the file
     du::SmartPtr<znk::AnnoSetTable> loaded(new znk::AnnoSetTable);

@@ -91,15 +91,15 @@ char* NewChunk() {
   char* const chunk = misalignment == 0 ? start : start + (kChunkBytes - misalignment);
   char* const end = start + 2 * kChunkBytes;
   if (chunk > start) ::munmap(start, std::size_t(chunk - start));
-  if (end > chunk + kChunkBytes)
+  if (end > chunk + kChunkBytes) {
     ::munmap(chunk + kChunkBytes, std::size_t(end - chunk) - kChunkBytes);
+  }
   ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
   return chunk;
 }
 
-// A block of `blockBytes` from the class, or null. Called with the class locked.
+// A block of `blockBytes` from a pooled class, or null. Called with the class locked.
 void* TakeBlock(SizeClass& sizeClass, std::size_t blockBytes) {
-  if (IsMallocClass(sizeClass)) return std::malloc(blockBytes);
   if (sizeClass.released != nullptr) {
     FreeBlock* block = sizeClass.released;
     sizeClass.released = block->next;
@@ -128,8 +128,10 @@ void* MemoryPoolAllocated::operator new(std::size_t size) noexcept {
   SizeClass& sizeClass = ClassOf(blockBytes);
   void* raw = nullptr;
   if (!(failNext.load(std::memory_order_relaxed) && failNext.exchange(false))) {
+    // malloc has locks of its own; the class lock only guards the counters then.
+    if (IsMallocClass(sizeClass)) raw = std::malloc(blockBytes);
     std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
-    raw = TakeBlock(sizeClass, blockBytes);
+    if (!IsMallocClass(sizeClass)) raw = TakeBlock(sizeClass, blockBytes);
     if (raw != nullptr) {
       ++sizeClass.counters.liveObjects;
       sizeClass.counters.liveBytes += long(size);
@@ -156,13 +158,11 @@ void MemoryPoolAllocated::operator delete(void* object, std::size_t size) noexce
   }
   header->mark = kFreedMark;
   SizeClass& sizeClass = ClassOf(BlockBytes(size));
+  if (IsMallocClass(sizeClass)) std::free(header);
   std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
   --sizeClass.counters.liveObjects;
   sizeClass.counters.liveBytes -= long(size);
-  if (IsMallocClass(sizeClass)) {
-    std::free(header);
-    return;
-  }
+  if (IsMallocClass(sizeClass)) return;
   auto* block = reinterpret_cast<FreeBlock*>(header);
   block->next = sizeClass.released;
   sizeClass.released = block;
