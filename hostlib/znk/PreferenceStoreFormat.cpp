@@ -195,8 +195,9 @@ class StoreReader {
         return StoreScalar(*frame.preferences, key, kind);
       case Part::kValue:
         if (key == "value") {
-          if (kind == Kind::kInt && !InRange())
+          if (kind == Kind::kInt && !InRange()) {
             return Fail("value " + frame.valueKey + " is too big");
+          }
           if (kind != Kind::kInt && kind != Kind::kString) return Misplaced(frame.valueKey);
           pending_.hasText = true;
           pending_.isInt = kind == Kind::kInt;
