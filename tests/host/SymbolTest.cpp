@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -89,6 +90,37 @@ TEST(Symbol, ShortTextsAreSharedAndGoWithTheirLastHolder) {
   }
   EXPECT_EQ(standin::LiveSymbolTexts(), before);
   EXPECT_STREQ(du::Symbol("Bracket left").c_str(), "Bracket left") << "made anew after";
+}
+
+// Enough texts of every shared length (1 to 64 bytes) to grow the table several times, then half
+// of them dropped and as many new ones made, so that dropped places are taken again: every text
+// stays found, shared and whole throughout.
+TEST(Symbol, ManyTextsGrowTheTableAndTakeBackDroppedPlaces) {
+  const long before = standin::LiveSymbolTexts();
+  const auto text = [](int n) {
+    std::string made;
+    for (int rest = n; rest > 0 || made.empty(); rest /= 26) made += char('a' + rest % 26);
+    made.resize(std::max(made.size(), std::size_t(n % 65)), '.');
+    return made;
+  };
+  std::vector<du::Symbol> held;
+  const auto expectAllFound = [&held, &text] {
+    for (std::size_t n = 0; n < held.size(); ++n) {
+      if (held[n].IsNull()) continue;
+      const std::string expected = text(int(n));
+      ASSERT_EQ(std::string(held[n].c_str()), expected) << n;
+      ASSERT_EQ(du::Symbol(expected).c_str(), held[n].c_str()) << "shared, not made again: " << n;
+    }
+  };
+  for (int n = 0; n < 20000; ++n) held.emplace_back(text(n));
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + 20000) << "every text is new";
+  for (std::size_t n = 0; n < held.size(); n += 2) held[n] = du::Symbol();
+  expectAllFound();
+  for (int n = 20000; n < 30000; ++n) held.emplace_back(text(n));
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + 20000);
+  expectAllFound();
+  held.clear();
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
 }
 
 TEST(Symbol, ThreadsSharingTextsLeaveNoneBehind) {
