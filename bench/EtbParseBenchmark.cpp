@@ -88,6 +88,18 @@ bool LoadWasComplete(benchmark::State& state, const standin::RecordingEvent& eve
   return true;
 }
 
+// After a load on the fetch road, outside the timing: checks it, drops the table and the host's
+// copy. Resumes the timer only when the load was complete; the caller leaves its loop otherwise.
+bool FinishFetchedLoad(benchmark::State& state, const standin::RecordingEvent& event,
+                       du::SmartPtr<znk::AnnoSetTable>& table, std::uint64_t entries) {
+  state.PauseTiming();
+  const bool complete = LoadWasComplete(state, event, table, entries);
+  table.Reset();
+  etbbench::RemoveFetchedCopies();
+  if (complete) state.ResumeTiming();
+  return complete;
+}
+
 // (a) The host road: the table names the file, the host fetches it (a copy into its cache) and
 // the parser reads the copy into the table.
 void BM_ModuleParse(benchmark::State& state) {
@@ -101,12 +113,7 @@ void BM_ModuleParse(benchmark::State& state) {
       parser->LoadAnnotationTable(table, &event);
       standin::PumpFetches();
     }
-    state.PauseTiming();
-    const bool complete = LoadWasComplete(state, event, table, input.file.records);
-    table.Reset();
-    etbbench::RemoveFetchedCopies();
-    if (!complete) break;
-    state.ResumeTiming();
+    if (!FinishFetchedLoad(state, event, table, input.file.records)) break;
   }
   SetCounters(state, input.file);
 }
@@ -148,12 +155,7 @@ void ParseFetched(benchmark::State& state, const Input& input) {
     }
     state.ResumeTiming();
     standin::PumpFetches();
-    state.PauseTiming();
-    const bool complete = LoadWasComplete(state, event, table, input.file.records);
-    table.Reset();
-    etbbench::RemoveFetchedCopies();
-    if (!complete) break;
-    state.ResumeTiming();
+    if (!FinishFetchedLoad(state, event, table, input.file.records)) break;
   }
   SetCounters(state, input.file);
 }
