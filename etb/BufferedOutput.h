@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 
@@ -26,7 +27,9 @@ class BufferedOutput : public std::ostream {
  private:
   class Buffer : public std::streambuf {
    public:
-    explicit Buffer(std::ostream& target) : target_(target) { setp(block_, block_ + kSize); }
+    explicit Buffer(std::ostream& target) : target_(target), block_(new char[kSize]) {
+      setp(block_.get(), block_.get() + kSize);
+    }
 
     void Append(const char* data, std::size_t size) {
       if (std::streamsize(size) > epptr() - pptr()) {
@@ -75,8 +78,8 @@ class BufferedOutput : public std::ostream {
 
     int Drain() {
       const std::streamsize size = pptr() - pbase();
-      setp(block_, block_ + kSize);
-      return size == 0 || PassOn(block_, size) ? 0 : -1;
+      setp(block_.get(), block_.get() + kSize);
+      return size == 0 || PassOn(block_.get(), size) ? 0 : -1;
     }
     bool PassOn(const char* data, std::streamsize size) {
       if (target_.good() && target_.rdbuf()->sputn(data, size) == size) return true;
@@ -85,7 +88,9 @@ class BufferedOutput : public std::ostream {
     }
 
     std::ostream& target_;
-    char block_[kSize];
+    // On the heap, once per save: saves run on whatever thread the host calls from, and a
+    // host thread's stack may be far smaller than the block.
+    std::unique_ptr<char[]> block_;
   };
 
   Buffer buffer_;

@@ -1,14 +1,15 @@
 #include "etb/EtbWriter.h"
 
+#include "dp/ZnTracer.h"
 #include "du/BasicBackupFstream.h"
 #include "etb/BufferedOutput.h"
 #include "etb/RecordEmitter.h"
 
 namespace etb {
 
-const dp::ZnTracer kEtbWriterTracer("etb", "EtbWriter");
-
 namespace {
+
+const dp::ZnTracer kEtbWriterTracer("etb", "EtbWriter");
 
 constexpr std::ios_base::openmode kWriteMode =
     std::ios_base::out | std::ios_base::trunc | std::ios_base::binary;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <typeinfo>
+#include <utility>
 
 #include "du/EncodingConverter.h"
 #include "du/FileSpecifier.h"
@@ -36,11 +37,12 @@ bool WantsConversion(const du::SmartPtr<znk::Structure>& structure, bool convert
 }
 
 // One text column as it is written: the symbol's bytes up to its terminating zero, or, when
-// converting, the converter's output for them.
+// converting, the converter's output for them. It keeps the symbol: a getter's answer may be
+// the only reference to its text.
 class ColumnText {
  public:
-  ColumnText(const du::Symbol& symbol, bool convert, du::EncodingConverter& converter)
-      : data_(symbol.safe_c_str()), size_(std::strlen(data_)) {
+  ColumnText(du::Symbol symbol, bool convert, du::EncodingConverter& converter)
+      : symbol_(std::move(symbol)), data_(symbol_.safe_c_str()), size_(std::strlen(data_)) {
     if (!convert) return;
     converter.Convert(std::string(data_, size_), converted_, nullptr);
     data_ = converted_.data();
@@ -54,6 +56,7 @@ class ColumnText {
   std::size_t size() const { return size_; }
 
  private:
+  du::Symbol symbol_;
   const char* data_;
   std::size_t size_;
   std::string converted_;
@@ -101,7 +104,7 @@ bool AccessStateReadsAsComment(int accessState) {
 }  // namespace
 
 // Two entries cannot be written so that they read back as they are; both are written as close
-// as the format allows and traced, so that no saved file reads back differently in silence:
+// as the format allows:
 // - an access state of four or more characters: a column 9 always follows it, so it never ends
 //   its line and never swallows the next records; it still reads back with a comment;
 // - an extra text 2 without an extra text 1: it has no column of its own (an empty column 10
@@ -151,16 +154,6 @@ void WriteETBEntry(std::ostream& out, const du::SmartPtr<znk::AnnoSetTableEntry>
     }
   }
   record.Put("\n", 1);
-
-  if (guardAccessState) {
-    kEtbWriterTracer(dp::TraceType(2))
-        << "Access state " << accessState
-        << " reads back with a comment: " << std::string(nameAndPath.data(), nameAndPath.size());
-  }
-  if (extraText1.empty() && !extraText2.empty()) {
-    kEtbWriterTracer(dp::TraceType(2)) << "Extra text 2 left out, it needs an extra text 1: "
-                                       << std::string(nameAndPath.data(), nameAndPath.size());
-  }
 }
 
 }  // namespace etb

@@ -2,15 +2,11 @@
 
 #include <ostream>
 
-#include "dp/ZnTracer.h"
 #include "du/SmartPtr.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AnnoSetTableEntry.h"
 
 namespace etb {
-
-// The tracer of etb::EtbWriter, shared with the emitter for its warnings.
-extern const dp::ZnTracer kEtbWriterTracer;
 
 // Writes one entry as one ETB record line (8 to 11 columns and a line feed). Texts are converted
 // to the system's character set when `convertEncoding` is asked for and the table's product was

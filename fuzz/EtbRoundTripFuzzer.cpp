@@ -53,10 +53,10 @@ Kept KeptOf(const znk::AnnoSetTableEntry& entry) {
             entry.accessState,
             entry.secondState,
             entry.comment.safe_c_str()};
-  for (const du::Symbol* text :
-       {&entry.GetCompName(), &entry.GetPropName(), &entry.GetCombinedPropValueAndListString(),
-        &entry.GetNameAndPath(), &entry.file, &entry.extraText1, &entry.extraText2}) {
-    kept.texts.push_back(text->IsNull() ? std::string("unset") : "=" + std::string(text->c_str()));
+  for (const du::Symbol& text :
+       {entry.GetCompName(), entry.GetPropName(), entry.GetCombinedPropValueAndListString(),
+        entry.GetNameAndPath(), entry.file, entry.extraText1, entry.extraText2}) {
+    kept.texts.push_back(text.IsNull() ? std::string("unset") : "=" + std::string(text.c_str()));
   }
   return kept;
 }

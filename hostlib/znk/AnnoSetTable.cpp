@@ -6,6 +6,10 @@ AnnoSetTable::AnnoSetTable(const du::SmartPtr<Structure>& structure) : structure
 
 AnnoSetTable::~AnnoSetTable() = default;
 
+du::SmartPtr<Structure> AnnoSetTable::GetStructure() const { return structure_; }
+
+bool AnnoSetTable::IsEmpty() const noexcept { return entries_.empty(); }
+
 // NOLINTNEXTLINE(performance-unnecessary-value-param): the host's interface takes it by value
 int AnnoSetTable::AddEntry(du::SmartPtr<AnnoSetTableEntry> entry) {
   if (!entry.IsNull()) entries_.push_back(entry);

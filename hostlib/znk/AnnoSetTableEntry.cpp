@@ -1,5 +1,22 @@
 #include "znk/AnnoSetTableEntry.h"
 
+#include <atomic>
+
+#include "standin/Symbols.h"
+
+namespace {
+
+std::atomic<bool> freshTexts{false};
+
+// What a text getter answers: the entry's own symbol, or under the test switch a new copy.
+du::Symbol Answer(const du::Symbol& text) {
+  return freshTexts.load(std::memory_order_relaxed) ? standin::UnsharedSymbol(text.c_str()) : text;
+}
+
+}  // namespace
+
+void standin::SetFreshEntryTexts(bool on) { freshTexts.store(on); }
+
 namespace znk {
 
 AnnoSetTableEntry::AnnoSetTableEntry(const AnnoSetTableEntryData& data) noexcept
@@ -10,6 +27,20 @@ AnnoSetTableEntry::AnnoSetTableEntry(const AnnoSetTableEntryData& data) noexcept
       name_(data.name) {}
 
 AnnoSetTableEntry::~AnnoSetTableEntry() = default;
+
+int AnnoSetTableEntry::GetCompId() const noexcept { return componentId_; }
+
+du::Symbol AnnoSetTableEntry::GetCompName() const { return Answer(componentName_); }
+
+du::Symbol AnnoSetTableEntry::GetPropName() const { return Answer(propertyName_); }
+
+du::Symbol AnnoSetTableEntry::GetCombinedPropValueAndListString() const {
+  return Answer(propertyValue_);
+}
+
+du::Symbol AnnoSetTableEntry::GetName() const { return Answer(name_); }
+
+du::Symbol AnnoSetTableEntry::GetNameAndPath() const { return Answer(name_); }
 
 bool AnnoSetTableEntry::Create(du::SmartPtr<AnnoSetTableEntry>& out,
                                const AnnoSetTableEntryData& data, const du::Symbol& file,

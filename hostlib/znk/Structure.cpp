@@ -18,4 +18,8 @@ void Structure::GetSessionStateAstFileName(du::Symbol& out) const { out = sessio
 
 void Structure::GetRoot(du::SmartPtr<ComponentNode>& out) const { out = root_; }
 
+void Structure::SetSessionStateAnnoEntry(const du::SmartPtr<AnnoSetTableEntry>& entry) {
+  sessionStateEntry_ = entry;
+}
+
 }  // namespace znk

@@ -52,6 +52,8 @@ World::World() : preferences_(new Preferences) {}
 
 World::~World() = default;
 
+du::SmartPtr<Preferences> World::GetPreferences() const { return preferences_; }
+
 du::SmartPtr<World> World::GetWorld() {
   Store& store = TheStore();
   std::lock_guard<std::mutex> lock(store.mutex);

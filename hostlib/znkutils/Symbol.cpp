@@ -13,6 +13,7 @@
 
 #include "SpinLock.h"
 #include "standin/Ledger.h"
+#include "standin/Symbols.h"
 
 namespace du {
 
@@ -287,6 +288,14 @@ bool Symbol::operator==(const Symbol& other) const noexcept {
   return std::memcmp(rep_->text(), other.rep_->text(), rep_->length) == 0;
 }
 
+struct SymbolAccess {
+  static Symbol Unshared(const char* text) {
+    return Symbol(text != nullptr ? NewRep(text, 0, false) : nullptr);
+  }
+};
+
 }  // namespace du
 
 long standin::LiveSymbolTexts() { return du::liveTexts.load(); }
+
+du::Symbol standin::UnsharedSymbol(const char* text) { return du::SymbolAccess::Unshared(text); }

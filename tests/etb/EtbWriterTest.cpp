@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -10,6 +11,7 @@
 #include "du/FileSystem.h"
 #include "etb/EtbWriter.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/Symbols.h"
 #include "znk/Structure.h"
 
 namespace {
@@ -189,6 +191,51 @@ TEST_F(WriterTest, AFullDiskFailsTheCommitAndKeepsTheTarget) {
   EXPECT_EQ(capture.Lines()[0].text, "Failed to commit annotation set table changes: " + target);
   EXPECT_EQ(ReadFile(target), "old content\n");
   EXPECT_TRUE(fs::is_empty(du::FileSystem::GetTempDir(true)));
+}
+
+// A host may make each getter's text for the call alone, and may save from a thread whose stack
+// is smaller than a save's write buffer: the saved bytes are the same.
+TEST(EtbSave, FromASmallStackWithTextsMadeForEachCall) {
+  standin::SetFreshEntryTexts(true);
+  EntrySpec spec;
+  spec.componentId = 7;
+  spec.componentName = "Bolt";
+  spec.propertyName = "Torque";
+  spec.propertyValue = std::string(80, 'v');  // longer than any shared text
+  spec.name = "Check";
+  spec.file = "part.znd";
+  spec.secondState = 2;
+  spec.extraText1 = "x";
+  const du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  table->AddEntry(MakeEntry(spec));
+  ScratchDir dir;
+  const std::string target = dir.path() + "/small-stack.etb";
+  struct Job {
+    const du::SmartPtr<znk::AnnoSetTable>* table;
+    const std::string* target;
+    bool saved;
+  } job{&table, &target, false};
+  pthread_attr_t attributes;
+  ASSERT_EQ(pthread_attr_init(&attributes), 0);
+  // Under the sanitizers every frame is larger; the stack still stays below the 64 KiB block.
+  ASSERT_EQ(pthread_attr_setstacksize(&attributes, 60 * 1024), 0);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(
+                &thread, &attributes,
+                [](void* argument) -> void* {
+                  auto& work = *static_cast<Job*>(argument);
+                  etb::EtbWriter writer;
+                  work.saved = writer.SaveAnnotationTable(*work.table, EntryPtr(), *work.target,
+                                                          true, false);
+                  return nullptr;
+                },
+                &job),
+            0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_TRUE(job.saved);
+  EXPECT_EQ(ReadFile(target), "7<@@>Bolt<@@>Torque<@@>" + std::string(80, 'v') +
+                                  "<@@>Check<@@>part.znd<@@>0<@@>0<@@>2<@@>x\n");
 }
 
 // Random entries of every shape the format can hold come back from a save and a load as they

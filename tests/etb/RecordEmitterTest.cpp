@@ -59,12 +59,8 @@ TEST(RecordEmitter, OptionalColumnsFollowTheSecondStateAndTheExtraTexts) {
     spec.extraText2 = c.extraText2;
     EXPECT_EQ(Emit(spec), std::string("12<@@>A<@@>P<@@>V<@@>N<@@>f<@@>5<@@>0") + c.tail + "\n");
   }
-  // An extra text 2 without extra text 1 cannot be written; saying so keeps it from going
-  // missing in silence.
-  const std::vector<standin::TraceLine> traces = capture.Lines();
-  ASSERT_EQ(traces.size(), 2U);
-  EXPECT_EQ(traces[0].type, 2);
-  EXPECT_EQ(traces[0].text, "Extra text 2 left out, it needs an extra text 1: N");
+  // The emitter reports nothing: a failing save traces its one line from the saver.
+  EXPECT_TRUE(capture.Lines().empty());
 }
 
 TEST(RecordEmitter, WritesTextsAsTheyAreAndNumbersWithTheirSign) {
@@ -78,7 +74,7 @@ TEST(RecordEmitter, WritesTextsAsTheyAreAndNumbersWithTheirSign) {
   EXPECT_EQ(Emit(spec), "-4<@@><@@>has<@@>sep<@@>two\nlines<@@><@@><@@>-1<@@>-7\n");
 }
 
-TEST(RecordEmitter, LongAccessStatesAreNeverTheLastColumnAndAreTraced) {
+TEST(RecordEmitter, LongAccessStatesAreNeverTheLastColumn) {
   standin::TraceCapture capture;
   struct Case {
     int accessState;
@@ -94,11 +90,7 @@ TEST(RecordEmitter, LongAccessStatesAreNeverTheLastColumnAndAreTraced) {
     spec.accessState = c.accessState;
     EXPECT_EQ(Emit(spec), c.line);
   }
-  const std::vector<standin::TraceLine> traces = capture.Lines();
-  ASSERT_EQ(traces.size(), 2U);
-  EXPECT_EQ(traces[0].tracer, "etb::EtbWriter");
-  EXPECT_EQ(traces[0].text, "Access state 1000 reads back with a comment: n");
-  EXPECT_EQ(traces[1].text, "Access state -100 reads back with a comment: n");
+  EXPECT_TRUE(capture.Lines().empty());
 }
 
 TEST(RecordEmitter, ConvertsOnlyForEdProductsWhenAsked) {

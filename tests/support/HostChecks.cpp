@@ -8,6 +8,7 @@
 #include "standin/Ledger.h"
 #include "standin/Pool.h"
 #include "standin/PreferenceStore.h"
+#include "standin/Symbols.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ class HostChecks : public testing::EmptyTestEventListener {
 
   void OnTestEnd(const testing::TestInfo& /*test*/) override {
     standin::ResetWorld();  // every test gets a world of its own
+    standin::SetFreshEntryTexts(false);
     if (const std::size_t cancelled = standin::CancelFetches(); cancelled > 0) {
       ADD_FAILURE() << cancelled << " fetch(es) left undelivered";
     }

@@ -43,6 +43,9 @@ class ZN_HOST_API Symbol {
   struct Rep;
 
  private:
+  friend struct SymbolAccess;  // the host library's own ways of making texts
+  explicit Symbol(const Rep* rep) noexcept : rep_(rep) {}
+
   const Rep* rep_ = nullptr;
 };
 

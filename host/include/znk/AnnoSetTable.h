@@ -19,8 +19,8 @@ class ZN_HOST_API AnnoSetTable : public du::RefCounted {
   ~AnnoSetTable() override;
 
   // May be empty: a table need not belong to a structure.
-  du::SmartPtr<Structure> GetStructure() const { return structure_; }
-  bool IsEmpty() const noexcept { return entries_.empty(); }
+  du::SmartPtr<Structure> GetStructure() const;
+  bool IsEmpty() const noexcept;
   // Appends the entry (a null one is ignored); answers the number of entries.
   int AddEntry(du::SmartPtr<AnnoSetTableEntry> entry);
   void GetNumEntries(unsigned int& count) const noexcept;

@@ -23,14 +23,16 @@ class ZN_HOST_API AnnoSetTableEntry : public MemoryPoolAllocated, public du::Ref
   AnnoSetTableEntry& operator=(const AnnoSetTableEntry&) = delete;
   ~AnnoSetTableEntry() override;
 
-  int GetCompId() const noexcept { return componentId_; }
-  const du::Symbol& GetCompName() const noexcept { return componentName_; }
-  const du::Symbol& GetPropName() const noexcept { return propertyName_; }
+  // The getters answer symbols by value: a host may make a text on demand (GetNameAndPath()
+  // joins the component path), so a caller keeps what it reads alive for as long as it uses it.
+  int GetCompId() const noexcept;
+  du::Symbol GetCompName() const;
+  du::Symbol GetPropName() const;
   // The property value; this host keeps no value lists, so there is nothing to combine.
-  const du::Symbol& GetCombinedPropValueAndListString() const noexcept { return propertyValue_; }
-  const du::Symbol& GetName() const noexcept { return name_; }
+  du::Symbol GetCombinedPropValueAndListString() const;
+  du::Symbol GetName() const;
   // The name; this host's entries carry no component path.
-  const du::Symbol& GetNameAndPath() const noexcept { return name_; }
+  du::Symbol GetNameAndPath() const;
 
   du::Symbol file;
   du::Symbol sessionAstFile;

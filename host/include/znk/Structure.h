@@ -33,9 +33,7 @@ class ZN_HOST_API Structure : public du::RefCounted {
   void SetSessionStateURL(const du::Symbol& url) { sessionStateURL_ = url; }
   void SetSessionStateEtbFileName(const du::Symbol& name) { sessionStateEtbFile_ = name; }
   void SetSessionStateAstFileName(const du::Symbol& name) { sessionStateAstFile_ = name; }
-  void SetSessionStateAnnoEntry(const du::SmartPtr<AnnoSetTableEntry>& entry) {
-    sessionStateEntry_ = entry;
-  }
+  void SetSessionStateAnnoEntry(const du::SmartPtr<AnnoSetTableEntry>& entry);
 
  private:
   du::Symbol fileSource_;

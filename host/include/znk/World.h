@@ -17,7 +17,7 @@ class ZN_HOST_API World : public du::RefCounted {
   ~World() override;
 
   // The global preference set.
-  du::SmartPtr<Preferences> GetPreferences() const { return preferences_; }
+  du::SmartPtr<Preferences> GetPreferences() const;
   // Makes the preferences persistent (the host's store) and applies them. False when they
   // could not be stored.
   bool SaveAndApplyPreferences();
