@@ -1,5 +1,11 @@
 // The stand-in's fetch: FileParser::GetFile copies the source into the download cache at once
 // and queues the completion; the host delivers it when it pumps.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -29,7 +35,11 @@ struct Service {
   std::deque<std::unique_ptr<Request>> pending;
   // Local paths of requests pending or being delivered.
   std::unordered_map<std::uint64_t, std::string> paths;
+  // Why recent fetches failed, oldest first; a host that never asks keeps only the last few.
+  std::deque<std::string> failures;
 };
+
+constexpr std::size_t kFailuresKept = 16;
 
 Service& TheService() {
   static Service* service = new Service;  // never destroyed: completions may outlive statics
@@ -43,20 +53,46 @@ std::string LocalPathOf(const std::string& url) {
   return url.find("://") == std::string::npos ? url : std::string();
 }
 
-// Copies a readable regular file into the cache; false when it cannot.
-bool Download(const std::string& source, std::uint64_t id, std::string& cached) {
+// Why `source` cannot be fetched, in a user's words; "" when it is a readable regular file.
+std::string Unfetchable(const std::string& source) {
+  if (source.empty()) return "not a local file";
+  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "no such file";
+    if (errno == EACCES || errno == EPERM) return "permission denied";
+    return std::strerror(errno);
+  }
+  struct stat info {};
+  const bool isFile = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  if (isFile) return "";
+  return S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
+}
+
+// The cached copy's name. It always ends in an extension of its own, so that a loader that
+// renames the copy by its last '.' (to give an archive its ".zip") stays inside the cache.
+std::string CachedName(const std::string& source, std::uint64_t id) {
+  std::string name = std::to_string(id) + "-" + fs::path(source).filename().string();
+  if (name.find('.') == std::string::npos) name += ".download";
+  return name;
+}
+
+// Copies a readable regular file into the cache; answers why not when it cannot.
+std::string Download(const std::string& source, std::uint64_t id, std::string& cached) {
+  std::string problem = Unfetchable(source);
+  if (!problem.empty()) return problem;
   std::error_code error;
-  if (source.empty() || !fs::is_regular_file(source, error)) return false;
   const fs::path cache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
   fs::create_directories(cache, error);
-  cached = (cache / (std::to_string(id) + "-" + fs::path(source).filename().string())).string();
+  cached = (cache / CachedName(source, id)).string();
   // A signal (a host's timer) can interrupt the copy; that is no reason to fail the fetch.
   bool copied = false;
   do {
     error.clear();
     copied = fs::copy_file(source, cached, fs::copy_options::overwrite_existing, error);
   } while (!copied && error == std::errc::interrupted);
-  return copied && !error;
+  if (copied && !error) return "";
+  return "cannot copy it into the download cache: " + error.message();
 }
 
 // Hands the completion to the parser, then drops the cached copy: the parser has had its one
@@ -100,14 +136,22 @@ std::uint64_t FileParser::GetFile(const du::Symbol& url, bool /*reserved*/,
     id = service.nextId++;
   }
   std::string cached;
-  const bool fetched = Download(LocalPathOf(url.safe_c_str()), id, cached);
+  const std::string source = LocalPathOf(url.safe_c_str());
+  const std::string problem = Download(source, id, cached);
+  const bool fetched = problem.empty();
   auto request = std::make_unique<Request>();
   request->id = id;
   request->parser = this;
   request->status =
       fetched ? znk::BaseAsyncEvent::EVENT_DELIVERED : znk::BaseAsyncEvent::EVENT_FAILED;
   std::lock_guard<std::mutex> lock(service.mutex);
-  if (fetched) service.paths[id] = cached;
+  if (fetched) {
+    service.paths[id] = cached;
+  } else {
+    if (service.failures.size() == kFailuresKept) service.failures.pop_front();
+    service.failures.push_back((source.empty() ? std::string(url.safe_c_str()) : source) + ": " +
+                               problem);
+  }
   service.pending.push_back(std::move(request));
   return id;
 }
@@ -138,6 +182,14 @@ std::size_t PumpFetches() {
     Deliver(std::move(request), status);
   }
   return count;
+}
+
+std::vector<std::string> TakeFetchFailures() {
+  Service& service = TheService();
+  std::lock_guard<std::mutex> lock(service.mutex);
+  std::vector<std::string> taken(service.failures.begin(), service.failures.end());
+  service.failures.clear();
+  return taken;
 }
 
 std::vector<std::uint64_t> PendingFetches() {

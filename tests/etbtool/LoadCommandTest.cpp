@@ -67,13 +67,16 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
     const char* result;
     const char* message;
     std::size_t entries;
+    std::string why;  // etbtool's own line, from the host's fetch
   };
+  const std::string cannot = "etbtool: cannot fetch " + dir.path();
   const Case cases[] = {
-      {dir.path() + "/nosuch.etb", 1, "failure", "Failed to get etb file", 0},
-      {dir.path(), 1, "failure", "Failed to get etb file", 0},
-      {dir.Write("garbage.etb", garbage), 0, "success", nullptr, 0},
-      {dir.Write("empty.etb", ""), 0, "success", nullptr, 0},
-      {dir.Write("huge.etb", std::string(10 * 1024 * 1024, 'z')), 0, "success", nullptr, 0},
+      {dir.path() + "/nosuch.etb", 1, "failure", "Failed to get etb file", 0,
+       cannot + "/nosuch.etb: no such file\n"},
+      {dir.path(), 1, "failure", "Failed to get etb file", 0, cannot + ": is a directory\n"},
+      {dir.Write("garbage.etb", garbage), 0, "success", nullptr, 0, ""},
+      {dir.Write("empty.etb", ""), 0, "success", nullptr, 0, ""},
+      {dir.Write("huge.etb", std::string(10 * 1024 * 1024, 'z')), 0, "success", nullptr, 0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -85,6 +88,7 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
       EXPECT_EQ(document["message"], c.message);
     }
     EXPECT_EQ(document["entries"].size(), c.entries);
+    EXPECT_EQ(run.err, c.why);
   }
 }
 

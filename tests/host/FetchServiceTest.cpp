@@ -39,6 +39,7 @@ class RecordingParser : public znloader::FileParser {
 TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
   ScratchDir dir;
   const std::string source = dir.Write("my file.etb", "payload");
+  standin::TakeFetchFailures();
   du::SmartPtr<RecordingParser> parser(new RecordingParser);
   const std::uint64_t first = parser->GetFile("file://" + source, false, du::Symbol::EMPTY);
   const std::uint64_t second = parser->GetFile(source, false, du::Symbol::EMPTY);
@@ -62,6 +63,11 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
     EXPECT_EQ(parser->completions[i].status, 1);
     EXPECT_EQ(parser->completions[i].path, "");
   }
+  // The host can say why, in a user's words.
+  EXPECT_EQ(
+      standin::TakeFetchFailures(),
+      (std::vector<std::string>{dir.path() + "/none: no such file", dir.path() + ": is a directory",
+                                "https://host/x: not a local file"}));
   du::Symbol gone;
   EXPECT_FALSE(parser->GetAsyncFileName(first, gone)) << "forgotten once delivered";
   EXPECT_FALSE(std::ifstream(parser->completions[0].path).good()) << "the copy is dropped";

@@ -100,6 +100,37 @@ TEST_F(ZipLoaderTest, UnpacksTheEtbAndAstMembersAndTheLastOfEachCounts) {
   EXPECT_EQ(table->GetReferenceCount(), 2) << "kept until the next load";
 }
 
+// A session source without an extension, fetched while the host's temporary folder sits under a
+// dotted folder: renaming the cached copy to ".zip" must not reach past the cache to the user's
+// file beside that folder.
+TEST(ZipSession, AnUndottedSourceNeverRenamesAUsersFileOutsideTheCache) {
+  ScratchDir dir;
+  const std::string tmp = dir.path() + "/my.dir";
+  fs::create_directories(tmp);
+  dir.Write("my.zip", "the user's own archive");
+  const std::string source = dir.path() + "/sessionfile";
+  WriteZip(source, {{"s.etb", "1<@@>A<@@>B<@@>C<@@>D<@@>f.znd<@@>0\n"}});
+  const std::string previousTmp = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
+  standin::RemoveHostTempDir();
+  ::setenv("TMPDIR", tmp.c_str(), 1);
+  {
+    du::SmartPtr<zip::ZipParser> loader(new zip::ZipParser);
+    standin::RecordingEvent event;
+    du::SmartPtr<znk::AnnoSetTable> table = SessionTable(source);
+    loader->LoadSessionState(table, &event);
+    standin::PumpFetches();
+    EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+    EXPECT_EQ(ReadFile(SessionFile(table, false)), "1<@@>A<@@>B<@@>C<@@>D<@@>f.znd<@@>0\n");
+  }
+  EXPECT_EQ(ReadFile(dir.path() + "/my.zip"), "the user's own archive");
+  standin::RemoveHostTempDir();
+  if (previousTmp.empty()) {
+    ::unsetenv("TMPDIR");
+  } else {
+    ::setenv("TMPDIR", previousTmp.c_str(), 1);
+  }
+}
+
 TEST_F(ZipLoaderTest, ReportsEachFailureItsOwnWay) {
   struct Case {
     const char* name;

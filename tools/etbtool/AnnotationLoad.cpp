@@ -12,6 +12,12 @@ LoadReport ReportOf(const standin::RecordingEvent& event) {
   return {false, "the loader reported nothing"};
 }
 
+void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err) {
+  for (const std::string& failure : loaded.fetchFailures) {
+    err << "etbtool: cannot fetch " << failure << '\n';
+  }
+}
+
 LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& file,
                                const std::string& model) {
   LoadedTable loaded;
@@ -22,6 +28,7 @@ LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& fi
 
   standin::TraceCapture capture;
   standin::RecordingEvent event;
+  standin::TakeFetchFailures();  // only this load's
   {
     du::SmartPtr<znloader::AnnotationParser> loader;
     if (!module.Create("loader", "annotation", "etb", loader)) {
@@ -33,6 +40,7 @@ LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& fi
   standin::PumpFetches();
   loaded.report = ReportOf(event);
   loaded.traces = capture.Lines();
+  loaded.fetchFailures = standin::TakeFetchFailures();
   return loaded;
 }
 
@@ -54,8 +62,10 @@ LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& 
     loaded.zipReport = loaded.report = {false, "the module lacks a session loader"};
     return loaded;
   }
+  standin::TakeFetchFailures();
   zipLoader->LoadSessionState(loaded.table, &zipEvent);
   standin::PumpFetches();
+  loaded.fetchFailures = standin::TakeFetchFailures();
   etbLoader->LoadSessionState(loaded.table, &etbEvent);
   // The zip loader keeps the table until its next load; let it go with the loader.
   zipLoader.Reset();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,12 @@ struct LoadedTable {
   du::SmartPtr<znk::AnnoSetTable> table;
   LoadReport report;
   std::vector<standin::TraceLine> traces;
+  // Why the host's fetches failed ("SOURCE: REASON"), which the loader's message never says.
+  std::vector<std::string> fetchFailures;
 };
+
+// One line on `err` for each failed fetch of `loaded`: "etbtool: cannot fetch SOURCE: REASON".
+void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err);
 
 // The report an event received, or a failure when it received none.
 LoadReport ReportOf(const standin::RecordingEvent& event);

@@ -9,6 +9,7 @@ namespace etbtool {
 
 int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.file, options.model);
+  PrintFetchFailures(loaded, std::cerr);
   if (options.json) {
     out << Dump(LoadJson(loaded, options.summary)) << '\n';
   } else {

@@ -18,6 +18,7 @@ void PrintTraces(const std::vector<standin::TraceLine>& traces) {
 int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.input, options.model);
   PrintTraces(loaded.traces);
+  PrintFetchFailures(loaded, std::cerr);
   if (!loaded.report.success) {
     out << "failure: " << loaded.report.message << " (" << options.input << "), nothing saved\n";
     return kExitFailure;

@@ -9,6 +9,7 @@ namespace etbtool {
 
 int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
   const LoadedSession loaded = LoadSessionArchive(module, options.file, options.model);
+  PrintFetchFailures(loaded, std::cerr);
   if (options.json) {
     out << Dump(SessionJson(loaded)) << '\n';
   } else {

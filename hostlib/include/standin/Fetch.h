@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "znk/AsyncEvent.h"
 
 // The host side of FileParser::GetFile. A fetch copies the source into the host's download cache
-// (GetTempDir(true)/fetch-cache) at once and queues its completion: status 0 with the copy, or 1
+// (GetTempDir(true)/fetch-cache, under a name that always has an extension) at once and queues
+// its completion: status 0 with the copy, or 1
 // when the source cannot be read. Nothing reaches a parser until the host pumps, and the copy is
 // removed once its completion has been delivered (a parser that moved it keeps it).
 namespace standin {
@@ -15,6 +17,11 @@ namespace standin {
 // Delivers every completion queued so far, oldest first, and answers how many; may run on any
 // thread. Completions queued while pumping wait for the next pump.
 std::size_t PumpFetches();
+
+// Why each fetch that failed since the last call failed, oldest first (the last 16 at most),
+// one line each: "SOURCE: REASON", the reason being e.g. "no such file", "permission denied",
+// "is a directory".
+std::vector<std::string> TakeFetchFailures();
 
 // Requests queued and not yet delivered.
 std::vector<std::uint64_t> PendingFetches();
