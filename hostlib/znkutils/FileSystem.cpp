@@ -59,6 +59,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
     data += written;
     size -= std::size_t(written);
@@ -104,23 +105,50 @@ bool CopyBytes(const std::string& from, int to) {
   return ok;
 }
 
+// The file a path names once symbolic links at its end are followed: writing a file the user
+// named goes to the file the link points at and leaves the link. A dangling link gives the path
+// its target would have; "" for a loop (more hops than the kernel allows).
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops <= 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::string target(std::size_t(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || std::size_t(length) >= target.size()) return std::string();
+    target.resize(std::size_t(length));
+    path = target.front() == '/' ? target : (fs::path(path).parent_path() / target).string();
+  }
+  return std::string();
+}
+
 // Copies `from` over `to` through a sibling temporary renamed into place, so `to` is never seen
 // half-written. `durable`: the copy is on disk before it takes the name.
-bool CopyWhole(const std::string& from, const std::string& to, bool durable) {
+bool CopyWhole(const std::string& from, const std::string& linkedTo, bool durable) {
+  const std::string to = FollowLinks(linkedTo);
+  if (to.empty()) return false;
   const fs::path target(to);
   std::string sibling =
       (target.parent_path().empty() ? fs::path(".") : target.parent_path()).string() + "/." +
       target.filename().string() + ".copy-XXXXXX";
   const int fd = ::mkstemp(sibling.data());
   if (fd < 0) return false;
-  bool ok = CopyBytes(from, fd) && (!durable || ::fsync(fd) == 0);
-  ok = ::close(fd) == 0 && ok;
+  int failure = 0;  // errno of the first step that failed, for a host that says why
+  const auto step = [&failure](bool done) {
+    if (!done && failure == 0) failure = errno != 0 ? errno : EIO;
+    return done;
+  };
+  if (step(CopyBytes(from, fd)) && durable) step(::fsync(fd) == 0);
+  step(::close(fd) == 0);
   // Keep the permissions a target had; a new one gets the usual ones.
   struct stat info {};
   const mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-  ok = ok && ::chmod(sibling.c_str(), mode) == 0 && ::rename(sibling.c_str(), to.c_str()) == 0;
-  if (!ok) ::unlink(sibling.c_str());
-  return ok;
+  if (failure == 0 && step(::chmod(sibling.c_str(), mode) == 0) &&
+      step(::rename(sibling.c_str(), to.c_str()) == 0)) {
+    return true;
+  }
+  ::unlink(sibling.c_str());
+  errno = failure;
+  return false;
 }
 
 }  // namespace
@@ -157,7 +185,9 @@ bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
 bool FileSystem::BackupFile(const std::string& path, int count) {
   if (Faulted(standin::FileSystemOperation::kBackupFile)) return false;
   if (count < 1) return true;
-  const auto numbered = [&path](int n) { return path + "." + std::to_string(n); };
+  const std::string file = FollowLinks(path);  // backups go beside the file, not the link
+  if (file.empty()) return false;
+  const auto numbered = [&file](int n) { return file + "." + std::to_string(n); };
   ::unlink(numbered(count).c_str());
   for (int n = count - 1; n >= 1; --n) {
     if (::rename(numbered(n).c_str(), numbered(n + 1).c_str()) != 0 && errno != ENOENT) {
@@ -167,7 +197,7 @@ bool FileSystem::BackupFile(const std::string& path, int count) {
   // A copy, not a second name for the same file: a target rewritten in place by some other
   // program must not change its backups. It need not reach the disk before the save goes on:
   // until the commit renames the new file into place, the target itself is the old content.
-  return CopyWhole(path, numbered(1), false);
+  return CopyWhole(file, numbered(1), false);
 }
 
 bool FileSystem::FileExists(const std::string& path) {

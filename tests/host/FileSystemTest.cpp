@@ -72,6 +72,43 @@ TEST(FileSystem, BackupFileKeepsTheNewestCopiesNumbered) {
   EXPECT_FALSE(du::FileSystem::BackupFile(dir.path(), 2)) << "a folder cannot be copied";
 }
 
+// A file the user named through a symbolic link is written where the link points; the link stays
+// a link, and the backups and the temporary copy live beside the file it points at.
+TEST(FileSystem, CopyAndBackupWriteThroughSymbolicLinks) {
+  ScratchDir dir;
+  fs::create_directories(dir.path() + "/data");
+  fs::create_directories(dir.path() + "/links");
+  const std::string source = dir.Write("source", "new");
+  const std::string file = dir.Write("data/table.etb", "old");
+  struct Case {
+    const char* name;
+    std::string pointsAt;
+  };
+  for (const Case& c : {Case{"relative", "../data/table.etb"}, Case{"absolute", file}}) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(file) << "old";
+    fs::remove(file + ".1");
+    const std::string link = dir.path() + "/links/" + c.name + ".etb";
+    fs::create_symlink(c.pointsAt, link);
+    EXPECT_TRUE(du::FileSystem::BackupFile(link, 3));
+    EXPECT_TRUE(du::FileSystem::CopyFile(source, link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Read(file), "new");
+    EXPECT_EQ(Read(file + ".1"), "old");
+  }
+  EXPECT_EQ(FilesIn(dir.path() + "/links"), 2U) << "only the links";
+  EXPECT_EQ(FilesIn(dir.path() + "/data"), 2U) << "the file and its backup";
+
+  const std::string dangling = dir.path() + "/links/dangling.etb";
+  fs::create_symlink("../data/made.etb", dangling);
+  EXPECT_TRUE(du::FileSystem::CopyFile(source, dangling));
+  EXPECT_EQ(Read(dir.path() + "/data/made.etb"), "new");
+  const std::string loop = dir.path() + "/links/loop.etb";
+  fs::create_symlink("loop.etb", loop);
+  EXPECT_FALSE(du::FileSystem::CopyFile(source, loop));
+  EXPECT_TRUE(fs::is_symlink(loop));
+}
+
 TEST(FileSystem, EveryOperationCanBeMadeToFail) {
   ScratchDir dir;
   const std::string file = dir.Write("f", "x");
