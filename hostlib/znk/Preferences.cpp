@@ -16,6 +16,15 @@ auto Position(Values& values, const char* key) {
       [](const auto& item, const char* wanted) { return item.first.compare(wanted) < 0; });
 }
 
+// An administrator's set: protected as a whole or in any of its values. No user save changes it.
+bool IsAdministered(const Preferences& set) {
+  if (set.isProtected) return true;
+  for (const auto& item : set.GetValues()) {
+    if (item.second.isProtected) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 const Preferences::Value* Preferences::Find(const char* key) const {
@@ -73,6 +82,7 @@ std::string Preferences::SetString(const du::Symbol& key, const std::string& val
                                    bool /*reserved*/) {
   Value& slot = Slot(key.safe_c_str());
   std::string previous = slot.isInt ? std::string() : slot.text;
+  if (slot.isProtected) return previous;  // the administrator's value stays
   slot.isInt = false;
   slot.text = value;
   return previous;
@@ -80,6 +90,7 @@ std::string Preferences::SetString(const du::Symbol& key, const std::string& val
 
 void Preferences::SetInt(const du::Symbol& key, int value, bool /*reserved*/) {
   Value& slot = Slot(key.safe_c_str());
+  if (slot.isProtected) return;
   slot.isInt = true;
   slot.number = value;
   slot.text.clear();
@@ -105,6 +116,12 @@ du::SmartPtr<Preferences> PreferenceList::AddPreferences() {
   return sets_.back();
 }
 
-void PreferenceList::Clear(bool /*reserved*/, const du::Symbol& /*reservedName*/) { sets_.clear(); }
+// Empties the user's layer: the administrator's sets stay, in their order.
+void PreferenceList::Clear(bool /*reserved*/, const du::Symbol& /*reservedName*/) {
+  sets_.erase(
+      std::remove_if(sets_.begin(), sets_.end(),
+                     [](const du::SmartPtr<Preferences>& set) { return !IsAdministered(*set); }),
+      sets_.end());
+}
 
 }  // namespace znk

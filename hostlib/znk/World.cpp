@@ -1,10 +1,13 @@
 #include "znk/World.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 
 #include "PreferenceStoreFormat.h"
+#include "dp/ZnTracer.h"
 #include "du/FileSystem.h"
 #include "standin/PreferenceStore.h"
 
@@ -24,6 +27,7 @@ struct Store {
   std::string path;                // "" keeps the store in memory
   bool savable = true;             // false for a file that could not be read as a store
   int saves = 0;
+  std::string saveFailure;  // why the last save could not be stored; "" when it could
 };
 
 Store& TheStore() {
@@ -31,17 +35,26 @@ Store& TheStore() {
   return *store;
 }
 
+const dp::ZnTracer kWorldTracer("znk", "World");
+
 // Writes the store through the host's file operations: a temporary file, then a copy that is
 // flushed to disk beside the store and renamed over it. The store is never half-written.
-bool WriteStore(const std::string& path, const std::string& text) {
+// Answers why not when it cannot: "" on success.
+std::string WriteStore(const std::string& path, const std::string& text) {
+  errno = 0;
   const std::string temporary = du::FileSystem::MkTempFile(nullptr, "store-", ".json");
-  if (temporary.empty()) return false;
+  if (temporary.empty()) return std::string("no temporary file: ") + std::strerror(errno);
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
-  const bool ok = out.good() && du::FileSystem::CopyFile(temporary, path);
+  std::string problem;
+  if (!out.good()) {
+    problem = std::string("cannot write a temporary copy: ") + std::strerror(errno);
+  } else if (!du::FileSystem::CopyFile(temporary, path)) {
+    problem = std::strerror(errno);
+  }
   du::FileSystem::Unlink(temporary, false);
-  return ok;
+  return problem;
 }
 
 }  // namespace
@@ -65,10 +78,20 @@ bool World::SaveAndApplyPreferences() {
   Store& store = TheStore();
   std::lock_guard<std::mutex> lock(store.mutex);
   ++store.saves;
+  store.saveFailure.clear();
   if (store.path.empty()) return true;
-  if (!store.savable) return false;
   std::string text;
-  return standin::store::ToText(*preferences_, text) && WriteStore(store.path, text);
+  if (!store.savable) {
+    store.saveFailure = "the store could not be read, so it is never overwritten";
+  } else if (!standin::store::ToText(*preferences_, text)) {
+    store.saveFailure = "a key or list name is not UTF-8";
+  } else {
+    store.saveFailure = WriteStore(store.path, text);
+  }
+  if (store.saveFailure.empty()) return true;
+  kWorldTracer(dp::TRACE_ERROR) << "Failed to save preferences store " << store.path << ": "
+                                << store.saveFailure;
+  return false;
 }
 
 }  // namespace znk
@@ -96,6 +119,12 @@ std::string UsePreferenceStore(const std::string& path) {
   return "";
 }
 
+std::string PreferenceSaveFailure() {
+  Store& store = TheStore();
+  std::lock_guard<std::mutex> lock(store.mutex);
+  return store.saveFailure;
+}
+
 int PreferenceSaveCount() {
   Store& store = TheStore();
   std::lock_guard<std::mutex> lock(store.mutex);
@@ -112,6 +141,7 @@ void ResetWorld() {
     store.path.clear();
     store.savable = true;
     store.saves = 0;
+    store.saveFailure.clear();
   }
 }
 

@@ -53,4 +53,38 @@ TEST(EtbtoolPrefs, AnUnreadableStoreIsAUsageErrorAndStaysAsItWas) {
   EXPECT_EQ(Etbtool("prefs --store '" + store + "'").status, 2) << "no action";
 }
 
+// An administrator's sets (protected whole, or in one value) are no user's to remove: an import
+// rewrites the user's sets around them.
+TEST(EtbtoolPrefs, AnImportKeepsTheAdministratorsSets) {
+  ScratchDir dir;
+  const std::string store = dir.Write("preferences.json", R"({"lists": {"Global/Annotations/List":
+      {"sets": [{"protected": true, "values": {"Name": "Locked"}},
+                {"values": {"Name": "Noted", "Comment": {"value": "by admin", "protected": true}}},
+                {"values": {"Name": "Old user set"}}]}}})");
+  const std::string in = dir.Write("in.etb", "1<@@>a<@@>b<@@>c<@@>Imported<@@>f<@@>0\n");
+  const testing_support::ToolRun imported =
+      Etbtool("prefs import '" + in + "' --store '" + store + "'");
+  EXPECT_EQ(imported.status, 0) << imported.out;
+  const json entries =
+      json::parse(Etbtool("prefs show --json --store '" + store + "'").out)["entries"];
+  ASSERT_EQ(entries.size(), 3U) << entries;
+  EXPECT_EQ(entries[0]["name"], "Locked");
+  EXPECT_EQ(entries[1]["name"], "Noted");
+  EXPECT_EQ(entries[1]["comment"], "by admin");
+  EXPECT_EQ(entries[2]["name"], "Imported");
+  EXPECT_EQ(entries[0]["accessState"], 2);
+  EXPECT_EQ(entries[1]["accessState"], 2);
+  EXPECT_EQ(entries[2]["accessState"], 0);
+}
+
+TEST(EtbtoolPrefs, AStoreThatCannotBeWrittenFailsTheImport) {
+  ScratchDir dir;
+  const std::string in = dir.Write("in.etb", "1<@@>a<@@>b<@@>c<@@>d<@@>f<@@>0\n");
+  const testing_support::ToolRun run = Etbtool("prefs import '" + in + "' --store /proc/x.json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.rfind("failure: /proc/x.json could not be written: ", 0), 0U) << run.out;
+  EXPECT_EQ(run.err.rfind("[znk::World] 3: Failed to save preferences store /proc/x.json: ", 0), 0U)
+      << run.err;
+}
+
 }  // namespace

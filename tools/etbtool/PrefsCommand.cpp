@@ -40,6 +40,7 @@ int Show(const LoadedModule& module, const PrefsOptions& options, std::ostream& 
 
 int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.file, "");
+  PrintFetchFailures(loaded, std::cerr);
   if (!loaded.report.success) {
     out << "failure: " << loaded.report.message << " (" << options.file << "), nothing imported\n";
     return kExitFailure;
@@ -59,6 +60,11 @@ int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream
   if (!saved) {
     out << "failure: the preference list of " << options.store
         << " is protected or cannot be had\n";
+    return kExitFailure;
+  }
+  // The saver cannot tell (the host's save answers it nothing it acts on); the host can.
+  if (const std::string failure = standin::PreferenceSaveFailure(); !failure.empty()) {
+    out << "failure: " << options.store << " could not be written: " << failure << '\n';
     return kExitFailure;
   }
   const unsigned int written = count - protectedCount;

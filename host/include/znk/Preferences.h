@@ -32,7 +32,8 @@ class ZN_HOST_API Preferences : public du::RefCounted {
   // otherwise both are left alone.
   bool GetString(const du::Symbol& key, std::string& value, bool& isProtected) const;
   bool GetInt(const du::Symbol& key, int& value, bool& isProtected) const;
-  // Stores the value and answers the one it replaced ("" when none). `reserved` is unused.
+  // Stores the value and answers the one it replaced ("" when none); a protected value is left
+  // as it is. `reserved` is unused.
   std::string SetString(const du::Symbol& key, const std::string& value, bool reserved);
   void SetInt(const du::Symbol& key, int value, bool reserved);
   // Marks one value as protected.
@@ -76,6 +77,8 @@ class ZN_HOST_API PreferenceList : public du::RefCounted {
   du::SmartPtr<Preferences> GetPreferences(unsigned int index, bool reserved) const;
   // A new, empty set appended at the end.
   du::SmartPtr<Preferences> AddPreferences();
+  // Removes the user's sets. Sets that are protected, or hold a protected value, belong to the
+  // administrator's layer of the store and stay.
   void Clear(bool reserved, const du::Symbol& reservedName);
 
   bool isProtected = false;

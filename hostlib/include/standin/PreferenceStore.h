@@ -16,6 +16,10 @@ namespace standin {
 // and answers a one-line reason; "" on success. An empty path: a store in memory only.
 std::string UsePreferenceStore(const std::string& path);
 
+// Why the last SaveAndApplyPreferences could not store the preferences ("" when it could, or
+// none ran). The failure is also traced (type 3, on "znk::World").
+std::string PreferenceSaveFailure();
+
 // How many times SaveAndApplyPreferences ran since the world was made.
 int PreferenceSaveCount();
 
