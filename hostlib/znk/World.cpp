@@ -37,21 +37,24 @@ Store& TheStore() {
 
 const dp::ZnTracer kWorldTracer("znk", "World");
 
+// The system's reason for the failure just seen.
+std::string SystemReason() { return std::strerror(errno != 0 ? errno : EIO); }
+
 // Writes the store through the host's file operations: a temporary file, then a copy that is
 // flushed to disk beside the store and renamed over it. The store is never half-written.
 // Answers why not when it cannot: "" on success.
 std::string WriteStore(const std::string& path, const std::string& text) {
   errno = 0;
   const std::string temporary = du::FileSystem::MkTempFile(nullptr, "store-", ".json");
-  if (temporary.empty()) return std::string("no temporary file: ") + std::strerror(errno);
+  if (temporary.empty()) return "no temporary file: " + SystemReason();
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
   std::string problem;
   if (!out.good()) {
-    problem = std::string("cannot write a temporary copy: ") + std::strerror(errno);
-  } else if (!du::FileSystem::CopyFile(temporary, path)) {
-    problem = std::strerror(errno);
+    problem = "cannot write a temporary copy: " + SystemReason();
+  } else if (errno = 0; !du::FileSystem::CopyFile(temporary, path)) {
+    problem = SystemReason();
   }
   du::FileSystem::Unlink(temporary, false);
   return problem;
