@@ -5,6 +5,7 @@
 
 #include "ScratchDir.h"
 #include "standin/PreferenceStore.h"
+#include "standin/TraceCapture.h"
 #include "znk/Preferences.h"
 #include "znk/World.h"
 
@@ -141,8 +142,13 @@ TEST_F(StoreTest, WhatIsSavedReadsBackTheSame) {
 TEST_F(StoreTest, AKeyThatIsNoUtf8CannotBeSaved) {
   ASSERT_EQ(standin::UsePreferenceStore(path), "");
   znk::World::GetWorld()->GetPreferences()->SetInt("caf\xe9", 1, false);
+  standin::TraceCapture capture;
   EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
   EXPECT_EQ(ReadFile(path), "<missing>");
+  const std::string reason = "a key or list name is not UTF-8";
+  EXPECT_EQ(standin::PreferenceSaveFailure(), reason);
+  ASSERT_EQ(capture.Lines().size(), 1U);
+  EXPECT_EQ(capture.Lines()[0].text, "Failed to save preferences store " + path + ": " + reason);
 }
 
 }  // namespace
