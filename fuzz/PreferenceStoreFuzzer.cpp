@@ -15,6 +15,7 @@
 #include "standin/HostTemp.h"
 #include "standin/PreferenceStore.h"
 #include "standin/RecordingEvent.h"
+#include "standin/TraceCapture.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/World.h"
 
@@ -79,10 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(store, std::ios::binary | std::ios::trunc) << bytes;
 
   if (!standin::UsePreferenceStore(store).empty()) {
-    // Unreadable: a save must fail and leave the file alone.
+    // Unreadable: a save must fail, say so once, and leave the file alone.
+    standin::TraceCapture capture;
     if (znk::World::GetWorld()->SaveAndApplyPreferences()) {
       fuzzhost::Fail(kTarget, "an unreadable store was saved over");
     }
+    if (capture.Lines().size() != 1) fuzzhost::Fail(kTarget, "a refused save was not traced once");
     if (Content(store) != bytes) fuzzhost::Fail(kTarget, "an unreadable store was changed");
   } else {
     const std::vector<std::string> first = LoadList();

@@ -98,7 +98,9 @@ TEST_F(StoreTest, RefusesWhatDoesNotFollowTheLayout) {
     EXPECT_EQ(error.rfind("not a valid preferences store: ", 0), 0U) << error;
     EXPECT_GT(error.size(), std::string("not a valid preferences store: ").size());
     EXPECT_EQ(WorldDescription(), "{}");
+    standin::TraceCapture capture;
     EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
+    EXPECT_EQ(capture.Lines().size(), 1U) << "the refusal is traced";
     EXPECT_EQ(ReadFile(path), store);
   }
 }
