@@ -1,7 +1,7 @@
 #include "etb/EtbWriter.h"
 
 #include "dp/ZnTracer.h"
-#include "du/BasicBackupFstream.h"
+#include "etb/BasicBackupFstream.h"
 #include "etb/BufferedOutput.h"
 #include "etb/RecordEmitter.h"
 

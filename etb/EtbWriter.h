@@ -4,7 +4,7 @@
 #include <string>
 
 #include "du/SmartPtr.h"
-#include "module/Export.h"
+#include "etbplugin_export.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AnnoSetTableEntry.h"
 #include "znk/AsyncEvent.h"

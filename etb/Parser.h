@@ -7,7 +7,7 @@
 #include "du/LineReader.h"
 #include "du/SmartPtr.h"
 #include "du/Symbol.h"
-#include "module/Export.h"
+#include "etbplugin_export.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AsyncEvent.h"
 #include "znloader/AnnotationParser.h"

@@ -4,7 +4,7 @@
 
 #include "du/RefCounted.h"
 #include "du/SmartPtr.h"
-#include "module/Export.h"
+#include "etbplugin_export.h"
 
 // The module's entry points, looked up by the host under these plain names.
 extern "C" {

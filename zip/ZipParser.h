@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "du/SmartPtr.h"
-#include "module/Export.h"
+#include "etbplugin_export.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AsyncEvent.h"
 #include "znloader/AnnotationParser.h"

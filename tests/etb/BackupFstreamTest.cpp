@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "EtbFiles.h"
-#include "du/BasicBackupFstream.h"
 #include "du/FileSystem.h"
+#include "etb/BasicBackupFstream.h"
 #include "standin/FileSystemFaults.h"
 
 namespace {

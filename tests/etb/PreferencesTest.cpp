@@ -16,7 +16,6 @@ using testing_support::Describe;
 using testing_support::DescribeEntries;
 using testing_support::EntrySpec;
 using testing_support::MakeEntry;
-using testing_support::ReadFile;
 using testing_support::ScratchDir;
 using EntryPtr = du::SmartPtr<znk::AnnoSetTableEntry>;
 
@@ -242,17 +241,6 @@ TEST_F(PreferencesSaverTest, RoundTripThroughTheStoreFile) {
     EXPECT_EQ(back->accessState, 0);
     EXPECT_TRUE(back->extraText1.IsNull()) << "extra texts are no part of the layout";
   }
-}
-
-TEST(PreferenceStore, ACorruptStoreIsReportedAndNeverOverwritten) {
-  ScratchDir dir;
-  const std::string store = dir.Write("preferences.json", "{ this is not json");
-  const std::string error = standin::UsePreferenceStore(store);
-  EXPECT_NE(error.find("not a valid preferences store"), std::string::npos) << error;
-  EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
-  EXPECT_EQ(ReadFile(store), "{ this is not json");
-  EXPECT_EQ(standin::UsePreferenceStore(dir.path() + "/missing.json"), "") << "empty store";
-  EXPECT_TRUE(LoadList()->IsEmpty());
 }
 
 }  // namespace
