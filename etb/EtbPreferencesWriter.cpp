@@ -1,6 +1,8 @@
 #include "etb/EtbPreferencesWriter.h"
 
+#include "etb/FormatConstants.h"
 #include "etb/PreferenceListLayout.h"
+#include "etb/SaveSelection.h"
 #include "znk/World.h"
 
 namespace etb {
@@ -36,16 +38,17 @@ bool EtbPreferencesWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTa
   if (!table.IsNull()) table->GetNumEntries(count);  // no table: no table entries, no crash
   for (unsigned int i = 0; i < count; ++i) {
     const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
-    if (candidate.IsNull() || !candidate->isPreference || candidate->accessState == 2) continue;
-    if (!addFlag &&
-        (entry.IsNull() || candidate.get() == entry.get() || candidate->excludeFromPartialSave)) {
+    if (candidate.IsNull() || !candidate->isPreference ||
+        candidate->accessState == kProtectedAccessState) {
       continue;
     }
+    if (!SelectedForSave(candidate, entry, addFlag)) continue;
     WriteEntry(list->AddPreferences(), candidate);
     written = true;
   }
   // The given entry comes last, also when the table holds it too.
-  if (addFlag && !entry.IsNull() && entry->isPreference && entry->accessState != 2) {
+  if (addFlag && !entry.IsNull() && entry->isPreference &&
+      entry->accessState != kProtectedAccessState) {
     WriteEntry(list->AddPreferences(), entry);
     written = true;
   }

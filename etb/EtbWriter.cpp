@@ -3,7 +3,9 @@
 #include "dp/ZnTracer.h"
 #include "etb/BasicBackupFstream.h"
 #include "etb/BufferedOutput.h"
+#include "etb/FormatConstants.h"
 #include "etb/RecordEmitter.h"
+#include "etb/SaveSelection.h"
 
 namespace etb {
 
@@ -15,11 +17,19 @@ constexpr std::ios_base::openmode kWriteMode =
     std::ios_base::out | std::ios_base::trunc | std::ios_base::binary;
 constexpr int kBackupsKept = 10;
 
+// Whether the stream opened; traced when it did not.
+bool Opened(const du::BasicBackupFstream<char>& stream, const std::string& fileName,
+            const char* what) {
+  if (stream.is_open()) return true;
+  kEtbWriterTracer(dp::TRACE_ERROR) << "Failed to open file: " << fileName << ", to write " << what;
+  return false;
+}
+
 // Commits the stream; false, traced, when the backup or the copy over the target failed.
 bool Commit(du::BasicBackupFstream<char>& stream, const std::string& fileName) {
   stream.close(kBackupsKept);
   if (stream.rdstate() == 0) return true;
-  kEtbWriterTracer(dp::TraceType(3))
+  kEtbWriterTracer(dp::TRACE_ERROR)
       << "Failed to commit annotation set table changes: " << fileName;
   return false;
 }
@@ -52,20 +62,16 @@ bool EtbWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table
                                     bool convertEncoding) {
   if (fileName.empty()) return true;
   du::BasicBackupFstream<char> stream(fileName.c_str(), kWriteMode);
-  if (!stream.is_open()) {
-    kEtbWriterTracer(dp::TraceType(3))
-        << "Failed to open file: " << fileName << ", to write annotation set table";
-    return false;
-  }
+  if (!Opened(stream, fileName, "annotation set table")) return false;
   {
     BufferedOutput records(stream);
     const unsigned int count = EntryCount(table);
     for (unsigned int i = 0; i < count; ++i) {
       const du::SmartPtr<znk::AnnoSetTableEntry> candidate = table->GetEntry(i);
       if (candidate.IsNull() || candidate->isPreference) continue;
-      const bool selected = addFlag || (!entry.IsNull() && candidate.get() != entry.get() &&
-                                        !candidate->excludeFromPartialSave);
-      if (selected) WriteETBEntry(records, candidate, table, convertEncoding);
+      if (SelectedForSave(candidate, entry, addFlag)) {
+        WriteETBEntry(records, candidate, table, convertEncoding);
+      }
     }
     // The given entry comes last, also when the table holds it too.
     if (addFlag && !entry.IsNull() && !entry->isPreference) {
@@ -79,11 +85,7 @@ bool EtbWriter::SaveDefaultAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>
                                            const du::SmartPtr<znk::AnnoSetTableEntry>& entry,
                                            bool markEntry, const std::string& fileName) {
   du::BasicBackupFstream<char> stream(fileName.c_str(), kWriteMode);
-  if (!stream.is_open()) {
-    kEtbWriterTracer(dp::TraceType(3))
-        << "Failed to open file: " << fileName << ", to write default annotation set table";
-    return false;
-  }
+  if (!Opened(stream, fileName, "default annotation set table")) return false;
   {
     BufferedOutput records(stream);
     const unsigned int count = EntryCount(table);
@@ -95,7 +97,7 @@ bool EtbWriter::SaveDefaultAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>
       // The mark lives in column 9, which the emitter takes from secondState: lend it the mark
       // for the one write, then give the entry its own value back.
       const int ownSecondState = candidate->secondState;
-      candidate->secondState = markEntry && candidate.get() == entry.get() ? 2 : 0;
+      candidate->secondState = markEntry && candidate.get() == entry.get() ? kMarkedSecondState : 0;
       WriteETBEntry(records, candidate, table, true);
       candidate->secondState = ownSecondState;
     }

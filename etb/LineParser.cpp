@@ -6,9 +6,10 @@
 #include <utility>
 
 #include "du/EncodingConverter.h"
-#include "du/FileSpecifier.h"
 #include "etb/ETBParser_Scanner.h"
+#include "etb/FormatConstants.h"
 #include "etb/Parser.h"
+#include "etb/ProductEncoding.h"
 #include "znk/AnnoSetTableEntry.h"
 #include "znk/AnnoSetTableEntryData.h"
 #include "znk/ComponentNode.h"
@@ -21,26 +22,6 @@ namespace {
 
 constexpr std::size_t kSeparatorLength = 4;  // "<@@>"
 constexpr int kRecordSeparators = 6;         // columns 1 to 7
-constexpr int kSessionStateAnnotationType = 16;
-
-bool EqualsIgnoringCase(const std::string& text, const char* expected) {
-  const std::size_t length = std::strlen(expected);
-  if (text.size() != length) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != expected[i]) return false;
-  }
-  return true;
-}
-
-// Products loaded from "ed"/"edz" files keep their texts in the system's character set.
-bool StructureWantsConversion(const du::SmartPtr<znk::Structure>& structure) {
-  if (structure.IsNull()) return false;
-  du::Symbol source;
-  structure->GetFileSource(source);
-  std::string extension;
-  du::FileSpec(source.safe_c_str()).GetFileExtension(&extension);
-  return EqualsIgnoringCase(extension, "ed") || EqualsIgnoringCase(extension, "edz");
-}
 
 // The column's text as a symbol, converted when asked to. Converted text passes through `work`;
 // unconverted bytes go to the symbol directly.
@@ -121,7 +102,7 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   du::EncodingConverter converter;
   du::SmartPtr<znk::Structure> structure;
   if (!table.IsNull()) structure = table->GetStructure();
-  const bool convert = StructureWantsConversion(structure);
+  const bool convert = ProductUsesSystemEncoding(structure);
 
   ETBParser_Scanner scanner{line, line, 0, false};
   const char* column = scanner.TakeNextColumn();
@@ -177,7 +158,7 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
 
   if (scanner.separatorCount < kRecordSeparators || file.IsNull()) return;
 
-  if (data.annotationType == 15 && EndsWith(file, ".ast")) {
+  if (data.annotationType == kAstRecordAnnotationType && EndsWith(file, ".ast")) {
     file = file.substr(0, file.length() - 4) + ".znd";
   }
 
@@ -189,7 +170,7 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
     if (root.IsNull()) return;
     du::SmartPtr<znk::ViewStateSource> source;
     znk::ViewStateSource::Create(source, root.get(), data.name,
-                                 znk::ViewStateSource::VIEWSTATESOURCE_TYPE(2), file, 0);
+                                 znk::ViewStateSource::VIEWSTATESOURCE_FILE, file, 0);
     root->AddViewStateSource(source);
     return;
   }

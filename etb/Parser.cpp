@@ -7,7 +7,12 @@
 namespace etb {
 
 namespace {
+
 const dp::ZnTracer kTracer("etb", "Parser");
+// What the reader is opened with: no special mode, and the block size the host suggests.
+constexpr int kOpenMode = 0;
+constexpr unsigned int kBlockSize = 0x2000;
+
 }  // namespace
 
 Parser::Parser() : reader(nullptr), event(nullptr), sessionState(false) {
@@ -85,11 +90,11 @@ void Parser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
 }
 
 void Parser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
-  if (status == 0) {
+  if (status == znk::BaseAsyncEvent::EVENT_DELIVERED) {
     du::Symbol path;
     GetAsyncFileName(requestId, path);
     ParseETBFile(path);
-  } else if (status == 1) {
+  } else if (status == znk::BaseAsyncEvent::EVENT_FAILED) {
     if (event != nullptr) event->ReportFailure("Failed to get etb file", 1);
     EndLoad();
   }
@@ -103,8 +108,8 @@ bool Parser::Parse(const du::Symbol& fileName) {
   // A table that holds entries already is only read into for a session.
   if (!table->IsEmpty() && sessionStateURL.IsNull()) return false;
 
-  if (!reader->Open(fileName, 0, 0x2000)) {
-    kTracer(dp::TraceType(2)) << "Failed to open file: " << fileName;
+  if (!reader->Open(fileName, kOpenMode, kBlockSize)) {
+    kTracer(dp::TRACE_WARNING) << "Failed to open file: " << fileName;
     return false;
   }
   try {
@@ -138,7 +143,10 @@ void Parser::ParseETBFile(const du::Symbol& fileName) {
   EndLoad();
 }
 
-bool Parser::Open(const du::Symbol& fileName) { return reader->Open(fileName, 0, 0x2000); }
+// Open and Close belong to the exported class; nothing in the module calls them.
+bool Parser::Open(const du::Symbol& fileName) {
+  return reader->Open(fileName, kOpenMode, kBlockSize);
+}
 
 bool Parser::Close() { return reader->Close(); }
 

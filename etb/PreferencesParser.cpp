@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dg/Color.h"
+#include "etb/FormatConstants.h"
 #include "etb/PreferenceListLayout.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AnnoSetTableEntry.h"
@@ -62,7 +63,8 @@ du::SmartPtr<znk::AnnoSetTableEntry> EntryFromSet(const znk::Preferences& set, b
   data.reservedText = du::Symbol("");
   data.annotationType = annotationType;
   du::SmartPtr<znk::AnnoSetTableEntry> entry;
-  znk::AnnoSetTableEntry::Create(entry, data, du::Symbol(file), isProtected ? 2 : 0, 0, true);
+  znk::AnnoSetTableEntry::Create(entry, data, du::Symbol(file),
+                                 isProtected ? kProtectedAccessState : 0, 0, true);
   if (entry.IsNull()) return entry;  // the host had no memory for it: the set is skipped
   entry->comment = comment;
 

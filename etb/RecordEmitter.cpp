@@ -1,6 +1,5 @@
 #include "etb/RecordEmitter.h"
 
-#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -8,9 +7,10 @@
 #include <utility>
 
 #include "du/EncodingConverter.h"
-#include "du/FileSpecifier.h"
 #include "du/Symbol.h"
 #include "etb/BufferedOutput.h"
+#include "etb/FormatConstants.h"
+#include "etb/ProductEncoding.h"
 #include "znk/Structure.h"
 
 namespace etb {
@@ -21,19 +21,8 @@ const du::Symbol kSeparator("<@@>");
 const du::Symbol kMarked("2");
 const du::Symbol kUnmarked("0");
 
-bool IsEdExtension(const std::string& extension) {
-  std::string lower;
-  for (char c : extension) lower += char(std::tolower(static_cast<unsigned char>(c)));
-  return lower == "ed" || lower == "edz";
-}
-
 bool WantsConversion(const du::SmartPtr<znk::Structure>& structure, bool convertEncoding) {
-  if (!convertEncoding || structure.IsNull()) return false;
-  du::Symbol source;
-  structure->GetFileSource(source);
-  std::string extension;
-  du::FileSpec(source.safe_c_str()).GetFileExtension(&extension);
-  return IsEdExtension(extension);
+  return convertEncoding && ProductUsesSystemEncoding(structure);
 }
 
 // One text column as it is written: the symbol's bytes up to its terminating zero, or, when
@@ -141,9 +130,9 @@ void WriteETBEntry(std::ostream& out, const du::SmartPtr<znk::AnnoSetTableEntry>
   record.Put(accessState);
 
   const bool guardAccessState = AccessStateReadsAsComment(accessState);
-  if (secondState >= 2 || !extraText1.empty() || guardAccessState) {
+  if (secondState >= kMarkedSecondState || !extraText1.empty() || guardAccessState) {
     record.Print(kSeparator);
-    record.Print(secondState >= 2 ? kMarked : kUnmarked);
+    record.Print(secondState >= kMarkedSecondState ? kMarked : kUnmarked);
   }
   if (!extraText1.empty()) {
     record.Print(kSeparator);

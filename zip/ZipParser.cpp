@@ -58,11 +58,11 @@ bool HasExtension(const std::string& name, const char* extension) {
 }  // namespace
 
 void ZipParser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
-  if (status == 1) {
+  if (status == znk::BaseAsyncEvent::EVENT_FAILED) {
     if (event != nullptr) event->ReportFailure("Failed to get zip file", 1);
     return;
   }
-  if (status != 0) return;
+  if (status != znk::BaseAsyncEvent::EVENT_DELIVERED) return;
 
   du::Symbol delivered;
   GetAsyncFileName(requestId, delivered);
