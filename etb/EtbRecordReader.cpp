@@ -1,0 +1,151 @@
+// Reading ETB records from lines: splitting, numbers, texts and the comment's lines.
+#include "etb/EtbRecordReader.h"
+
+#include <cctype>
+#include <climits>
+#include <cstring>
+
+namespace etb {
+
+namespace {
+
+constexpr std::size_t kSeparatorLength = 4;  // "<@@>"
+constexpr std::size_t kShortestComment = 4;  // column 8 bytes; the comment starts at the third
+
+// A signed int read the way formatted stream extraction reads one in the classic locale: leading
+// white space, an optional sign, decimal digits; no digits read as 0, and a value out of range
+// as the nearest limit.
+int ExtractInt(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  long long value = 0;
+  bool overflow = false;
+  for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > 1LL + INT_MAX) overflow = true, value = 1LL + INT_MAX;
+  }
+  if (negative) value = -value;
+  if (overflow || value > INT_MAX) return value < 0 ? INT_MIN : INT_MAX;
+  return value < INT_MIN ? INT_MIN : int(value);
+}
+
+// The first "<@@>" at or after `text`, as strstr finds it; '<' is rare in records, so looking for
+// it first is the quicker road.
+char* FindSeparator(char* text) {
+  for (char* at = std::strchr(text, '<'); at != nullptr; at = std::strchr(at + 1, '<')) {
+    if (at[1] == '@' && at[2] == '@' && at[3] == '>') return at;
+  }
+  return nullptr;
+}
+
+// std::atoi, as the C library computes it (the value of strtol, which saturates at the limits of
+// long, cut to int), without the library's locale machinery.
+int ReadAtoi(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  const unsigned long limit = negative ? 0UL - static_cast<unsigned long>(LONG_MIN) : LONG_MAX;
+  unsigned long magnitude = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    const unsigned long digit = static_cast<unsigned long>(*text - '0');
+    magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+  }
+  const unsigned long value = negative ? 0UL - magnitude : magnitude;
+  return static_cast<int>(static_cast<long>(value));
+}
+
+// The size of the column just taken: up to its separator, or to the end of its line.
+std::size_t SizeOf(const char* column, const ETBParser_Scanner& scanner) {
+  return scanner.cursor != nullptr ? std::size_t(scanner.cursor - kSeparatorLength - column)
+                                   : std::strlen(column);
+}
+
+}  // namespace
+
+char* ETBParser_Scanner::TakeNextColumn() {
+  char* column = cursor;
+  if (cursor != nullptr) {
+    char* separator = FindSeparator(cursor);
+    if (separator != nullptr) {
+      *separator = '\0';
+      ++separatorCount;
+      cursor = separator + kSeparatorLength;
+      lastOnLine = false;
+    } else {
+      cursor = nullptr;
+    }
+  }
+  return column;
+}
+
+EtbText EtbRecordReader::Text(char* column, std::size_t size, std::string& kept) {
+  if (converter_ == nullptr) return {column, size};
+  converter_->Convert(std::string(column, size), kept, nullptr);
+  return {kept.c_str(), kept.size()};
+}
+
+EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& scanner,
+                                                             EtbRecord& record) {
+  const char* column = scanner.TakeNextColumn();
+  record.componentId = column != nullptr ? ReadAtoi(column) : 0;
+  EtbText* const texts[] = {&record.componentName, &record.propertyName, &record.propertyValue,
+                            &record.name, &record.file};
+  for (std::size_t i = 0; i < 5; ++i) {
+    char* text = scanner.TakeNextColumn();
+    if (text == nullptr) return FirstLine::kNoRecord;
+    *texts[i] = Text(text, SizeOf(text, scanner), kept_[i]);
+  }
+  column = scanner.TakeNextColumn();
+  record.annotationType = column != nullptr ? ReadAtoi(column) : 0;
+
+  // Column 8: the access state, then from its third byte on the comment's first line, which
+  // goes on over the following lines when nothing follows it on its own.
+  scanner.lastOnLine = true;
+  column = scanner.TakeNextColumn();
+  record.separators = scanner.separatorCount;
+  if (column == nullptr) return FirstLine::kRead;
+  record.accessState = ExtractInt(column);
+  if (SizeOf(column, scanner) < kShortestComment) return FirstLine::kRead;
+  record.comment.assign(column + 2);
+  if (!scanner.lastOnLine) return FirstLine::kRead;
+  for (std::size_t i = 0; i < 5; ++i) {
+    if (texts[i]->data == kept_[i].c_str()) continue;  // converted: kept already
+    kept_[i].assign(texts[i]->data, texts[i]->size);
+    *texts[i] = {kept_[i].c_str(), kept_[i].size()};
+  }
+  return FirstLine::kCommentGoesOn;
+}
+
+void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& record) {
+  const char* column = scanner.TakeNextColumn();
+  record.secondState = column != nullptr ? ReadAtoi(column) : 0;
+  // Extra texts: column 11 counts only behind a non-empty column 10.
+  if (scanner.cursor != nullptr) {
+    char* text = scanner.TakeNextColumn();
+    if (*text != '\0') {
+      record.extraText1 = Text(text, SizeOf(text, scanner), kept_[5]);
+      if (scanner.cursor != nullptr) {
+        text = scanner.TakeNextColumn();
+        if (*text != '\0') record.extraText2 = Text(text, SizeOf(text, scanner), kept_[6]);
+      }
+    }
+  }
+  record.separators = scanner.separatorCount;
+}
+
+std::string ReadCommentLines(ETBParser_Scanner& scanner, du::LineReader& lines) {
+  std::string continuation;
+  while (lines.ReadLine()) {
+    char* line = lines.GetBuffer();
+    scanner.lineStart = line;
+    scanner.cursor = line;
+    scanner.lastOnLine = true;
+    continuation += '\n';
+    continuation += scanner.TakeNextColumn();
+    if (!scanner.lastOnLine) break;  // the record goes on with column 9 on this line
+  }
+  return continuation;
+}
+
+}  // namespace etb
