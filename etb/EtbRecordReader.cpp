@@ -79,8 +79,14 @@ char* ETBParser_Scanner::TakeNextColumn() {
   return column;
 }
 
-EtbText EtbRecordReader::Text(char* column, std::size_t size, std::string& kept) {
+std::string& EtbRecordReader::Kept(std::size_t column) {
+  if (kept_ == nullptr) kept_ = std::make_unique<std::string[]>(7);
+  return kept_[column];
+}
+
+EtbText EtbRecordReader::Text(char* column, std::size_t size, std::size_t keptAt) {
   if (converter_ == nullptr) return {column, size};
+  std::string& kept = Kept(keptAt);
   converter_->Convert(std::string(column, size), kept, nullptr);
   return {kept.c_str(), kept.size()};
 }
@@ -94,7 +100,8 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
   for (std::size_t i = 0; i < 5; ++i) {
     char* text = scanner.TakeNextColumn();
     if (text == nullptr) return FirstLine::kNoRecord;
-    *texts[i] = Text(text, SizeOf(text, scanner), kept_[i]);
+    const std::size_t size = SizeOf(text, scanner);
+    *texts[i] = converter_ == nullptr ? EtbText{text, size} : Text(text, size, i);
   }
   column = scanner.TakeNextColumn();
   record.annotationType = column != nullptr ? ReadAtoi(column) : 0;
@@ -109,10 +116,12 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
   if (SizeOf(column, scanner) < kShortestComment) return FirstLine::kRead;
   record.comment.assign(column + 2);
   if (!scanner.lastOnLine) return FirstLine::kRead;
-  for (std::size_t i = 0; i < 5; ++i) {
-    if (texts[i]->data == kept_[i].c_str()) continue;  // converted: kept already
-    kept_[i].assign(texts[i]->data, texts[i]->size);
-    *texts[i] = {kept_[i].c_str(), kept_[i].size()};
+  if (converter_ == nullptr) {  // converted texts are kept already
+    for (std::size_t i = 0; i < 5; ++i) {
+      std::string& kept = Kept(i);
+      kept.assign(texts[i]->data, texts[i]->size);
+      *texts[i] = {kept.c_str(), kept.size()};
+    }
   }
   return FirstLine::kCommentGoesOn;
 }
@@ -124,10 +133,10 @@ void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& rec
   if (scanner.cursor != nullptr) {
     char* text = scanner.TakeNextColumn();
     if (*text != '\0') {
-      record.extraText1 = Text(text, SizeOf(text, scanner), kept_[5]);
+      record.extraText1 = Text(text, SizeOf(text, scanner), 5);
       if (scanner.cursor != nullptr) {
         text = scanner.TakeNextColumn();
-        if (*text != '\0') record.extraText2 = Text(text, SizeOf(text, scanner), kept_[6]);
+        if (*text != '\0') record.extraText2 = Text(text, SizeOf(text, scanner), 6);
       }
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "du/EncodingConverter.h"
@@ -33,11 +34,15 @@ class EtbRecordReader {
   void ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& record);
 
  private:
-  // A column's text as it is, or converted into `kept`.
-  EtbText Text(char* column, std::size_t size, std::string& kept);
+  // A column's text as it is, or converted into the column's kept text.
+  EtbText Text(char* column, std::size_t size, std::size_t keptAt);
+
+  // Where a text column is kept (0 to 4: columns 2 to 6; 5, 6: the extra texts). Made on first
+  // use: most lines keep nothing.
+  std::string& Kept(std::size_t column);
 
   du::EncodingConverter* converter_;
-  std::string kept_[7];  // converted or copied texts, one per text column
+  std::unique_ptr<std::string[]> kept_;
 };
 
 // The lines a comment goes on over: each following line up to its first separator, after a line

@@ -14,8 +14,12 @@ bool ProductUsesSystemEncoding(const du::SmartPtr<znk::Structure>& structure) {
   structure->GetFileSource(source);
   std::string extension;
   du::FileSpec(source.safe_c_str()).GetFileExtension(&extension);
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension == "ed" || extension == "edz";
+  // Asked for every line a loader reads: compared in place rather than through a folded copy.
+  const auto is = [&extension](std::size_t i, char lower) {
+    return std::tolower(static_cast<unsigned char>(extension[i])) == lower;
+  };
+  return (extension.size() == 2 || extension.size() == 3) && is(0, 'e') && is(1, 'd') &&
+         (extension.size() == 2 || is(2, 'z'));
 }
 
 }  // namespace etb
