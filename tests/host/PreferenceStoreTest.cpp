@@ -158,6 +158,7 @@ TEST_F(StoreTest, ACorruptStoreIsReportedAndNeverOverwritten) {
   const std::string error = standin::UsePreferenceStore(path);
   EXPECT_NE(error.find("not a valid preferences store"), std::string::npos) << error;
   EXPECT_EQ(WorldDescription(), "{}") << "nothing of a half-read store";
+  standin::TraceCapture capture;
   EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
   EXPECT_EQ(ReadFile(path), "{ this is not json");
   EXPECT_EQ(standin::UsePreferenceStore(dir.path() + "/missing.json"), "") << "empty store";
