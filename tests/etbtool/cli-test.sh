@@ -20,17 +20,9 @@ check() {
   fi
 }
 
-check 0 "etb::Parser"               "$etbtool" probe loader annotation etb
-check 0 "etb::PreferencesParser"    "$etbtool" probe loader preferences etb
-check 0 "zip::ZipParser"            "$etbtool" probe loader annotation zip
-check 0 "etb::EtbWriter"            "$etbtool" probe saver annotation etb
+# The factory's table is the module tests'; here only what probe makes of an answer.
 check 0 "etb::EtbPreferencesWriter" "$etbtool" probe saver preferences etb
-check 1 "no component" "$etbtool" probe Loader annotation etb
 check 1 "no component" "$etbtool" probe "loader " annotation etb
-check 1 "no component" "$etbtool" probe loader annotation ETB
-check 1 "no component" "$etbtool" probe saver annotation zip
-check 1 "no component" "$etbtool" probe loader preferences zip
-check 1 "no component" "$etbtool" probe teapot kettle steam
 check 0 "etb::Parser" "$etbtool" --module "$bindir/libetbplugin.so" probe loader annotation etb
 check 0 "etb::Parser" env ETBTOOL_MODULE="$bindir/libetbplugin.so" "$etbtool" probe loader annotation etb
 check 2 "cannot load module" "$etbtool" --module "$scratch/missing.so" probe loader annotation etb
