@@ -15,10 +15,9 @@
 #include "du/FileSystem.h"
 #include "etb/EtbWriter.h"
 #include "etb/Parser.h"
+#include "standin/HostLoad.h"
 #include "standin/HostTemp.h"
-#include "standin/RecordingEvent.h"
 #include "znk/AnnoSetTable.h"
-#include "znk/Structure.h"
 
 namespace {
 
@@ -78,16 +77,10 @@ Kept AfterRoundTrip(Kept kept) {
 }
 
 du::SmartPtr<znk::AnnoSetTable> Load(const std::string& path) {
-  du::SmartPtr<znk::Structure> structure(new znk::Structure);
-  structure->SetFileSource("product.znd");
-  structure->SetAnnoSetTableFileSource(path);
-  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable(structure));
+  du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable(path, "product.znd");
   du::SmartPtr<etb::Parser> parser(new etb::Parser);
   if (parser.IsNull()) fuzzhost::Fail(kTarget, "the pool ran dry");
-  standin::RecordingEvent event;
-  parser->LoadAnnotationTable(table, &event);
-  standin::PumpFetches();
-  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+  if (!standin::LoadAnnotationTable(*parser, table).succeeded()) {
     fuzzhost::Fail(kTarget, "a load failed");
   }
   return table;

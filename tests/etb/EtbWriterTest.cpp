@@ -11,17 +11,18 @@
 #include "du/FileSystem.h"
 #include "etb/EtbWriter.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/HostLoad.h"
 #include "standin/Symbols.h"
 #include "znk/Structure.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using standin::NewAnnotationTable;
 using testing_support::Describe;
 using testing_support::EntrySpec;
 using testing_support::LoadAnnotations;
 using testing_support::MakeEntry;
-using testing_support::MakeTable;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
 using EntryPtr = du::SmartPtr<znk::AnnoSetTableEntry>;
@@ -57,7 +58,7 @@ struct WriterTest : testing::Test {
   ScratchDir dir;
   std::string target = dir.path() + "/saved.etb";
   etb::EtbWriter writer;
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("");
   // 0: a file entry, 1: a preference entry, 2: excluded from partial saves, 3: a file entry.
   std::vector<EntryPtr> entries{Entry(0), Entry(1, 0, true), Entry(2, 0, false, true), Entry(3)};
   WriterTest() {
@@ -206,7 +207,7 @@ TEST(EtbSave, FromASmallStackWithTextsMadeForEachCall) {
   spec.file = "part.znd";
   spec.secondState = 2;
   spec.extraText1 = "x";
-  const du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  const du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("");
   table->AddEntry(MakeEntry(spec));
   ScratchDir dir;
   const std::string target = dir.path() + "/small-stack.etb";
@@ -260,7 +261,7 @@ TEST(EtbRoundTrip, SavedEntriesLoadBackUnchanged) {
       } while (t.find("<@@>") != std::string::npos);  // the one text no column can hold
       return t;
     };
-    du::SmartPtr<znk::AnnoSetTable> table = MakeTable("", "/p/model.edz");
+    du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("", "/p/model.edz");
     for (int i = 0; i < 200; ++i) {
       EntrySpec spec;
       spec.componentId = pick(-100000, 100000);
@@ -278,7 +279,7 @@ TEST(EtbRoundTrip, SavedEntriesLoadBackUnchanged) {
     }
     const std::string file = dir.path() + "/round.etb";
     ASSERT_TRUE(etb::EtbWriter().SaveAnnotationTable(table, EntryPtr(), file, true, true));
-    du::SmartPtr<znk::AnnoSetTable> loaded = MakeTable(file, "/p/model.edz");
+    du::SmartPtr<znk::AnnoSetTable> loaded = NewAnnotationTable(file, "/p/model.edz");
     ASSERT_TRUE(LoadAnnotations(loaded).success);
     unsigned int count = 0;
     loaded->GetNumEntries(count);

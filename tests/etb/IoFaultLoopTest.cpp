@@ -16,6 +16,7 @@
 #include "etb/EtbWriter.h"
 #include "standin/Fetch.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/HostLoad.h"
 #include "standin/Pool.h"
 #include "standin/PreferenceStore.h"
 #include "standin/RecordingEvent.h"
@@ -95,7 +96,7 @@ void RunLoop(const FaultedPath& path, const std::vector<std::string>& folders) {
 struct IoFaultLoop : testing::Test {
   ScratchDir dir;
   std::string hostTemp = du::FileSystem::GetTempDir(true);
-  du::SmartPtr<znk::AnnoSetTable> table = testing_support::MakeTable("");
+  du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable("");
   IoFaultLoop() {
     for (int i = 0; i < 3; ++i) {
       EntrySpec spec;

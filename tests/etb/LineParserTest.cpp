@@ -4,13 +4,14 @@
 #include <cstdlib>
 
 #include "EtbFiles.h"
+#include "standin/HostLoad.h"
 #include "znk/Structure.h"
 
 namespace {
 
+using standin::NewAnnotationTable;
 using testing_support::DescribeEntries;
 using testing_support::LoadAnnotations;
-using testing_support::MakeTable;
 using testing_support::ScratchDir;
 using Entries = std::vector<std::string>;
 
@@ -95,7 +96,7 @@ TEST(EtbRecords, EachLineBecomesWhatItsColumnsSay) {
   ScratchDir dir;
   for (const RecordCase& c : kRecordCases) {
     SCOPED_TRACE(c.name);
-    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("case.etb", c.text));
+    du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("case.etb", c.text));
     const testing_support::LoadOutcome outcome = LoadAnnotations(table);
     EXPECT_TRUE(outcome.success) << outcome.message;
     EXPECT_EQ(DescribeEntries(*table), c.expected);
@@ -129,7 +130,7 @@ TEST(EtbRecords, IntegerColumnsReadExactlyAsTheCLibrarysAtoi) {
   for (const char* number : numbers)
     text += std::string(number) + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0\n";
   ScratchDir dir;
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("numbers.etb", text));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("numbers.etb", text));
   ASSERT_TRUE(LoadAnnotations(table).success);
   unsigned int count = 0;
   table->GetNumEntries(count);
@@ -144,7 +145,7 @@ TEST(EtbRecords, ViewStateSourcesGoToTheRootNode) {
   const std::string text = "0" + S + "c" + S + "p" + S + "v" + S + "Front" + S + "views.zna" + S +
                            "3\n" + "0" + S + "c" + S + "p" + S + "v" + S + "Back" + S + "b.zna" +
                            S + "4\n";
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("views.etb", text));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("views.etb", text));
   ASSERT_TRUE(LoadAnnotations(table).success);
   du::SmartPtr<znk::ComponentNode> root;
   table->GetStructure()->GetRoot(root);
@@ -174,7 +175,7 @@ TEST(EtbRecords, ProductsFromEdFilesHaveTheirTextsConvertedButNeverTheComment) {
                              ModelCase{"/p/model.edz.bak", false}, ModelCase{"/p.ed/model", false},
                              ModelCase{"", false}}) {
     SCOPED_TRACE(c.model);
-    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(file, c.model);
+    du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(file, c.model);
     ASSERT_TRUE(LoadAnnotations(table).success);
     const std::string e = c.converted ? "\xC3\xA9" : "\xE9";
     EXPECT_EQ(DescribeEntries(*table), Entries{"1|caf" + e + "|p" + e + "|v|n|f" + e +

@@ -10,15 +10,16 @@
 #include "EtbFiles.h"
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
+#include "standin/HostLoad.h"
 #include "standin/LineFaults.h"
 #include "standin/RecordingEvent.h"
 #include "znk/Structure.h"
 
 namespace {
 
+using standin::NewAnnotationTable;
 using testing_support::DescribeEntries;
 using testing_support::LoadAnnotations;
-using testing_support::MakeTable;
 using testing_support::ScratchDir;
 using Outcome = standin::RecordingEvent::Outcome;
 
@@ -34,7 +35,7 @@ struct LoaderTest : testing::Test {
 TEST_F(LoaderTest, LoadsWithoutAFileSourceFailAtOnceWithoutFetching) {
   du::SmartPtr<znk::AnnoSetTable> noStructure(new znk::AnnoSetTable);
   const du::SmartPtr<znk::AnnoSetTable> cases[] = {du::SmartPtr<znk::AnnoSetTable>(), noStructure,
-                                                   MakeTable("")};
+                                                   NewAnnotationTable("")};
   for (const auto& table : cases) {
     standin::RecordingEvent caseEvent;
     const int references = table.IsNull() ? 0 : table->GetReferenceCount();
@@ -52,7 +53,7 @@ TEST_F(LoaderTest, LoadsWithoutAFileSourceFailAtOnceWithoutFetching) {
 
 TEST_F(LoaderTest, AFailedFetchReportsAndEndsTheLoad) {
   for (const std::string& source : {dir.path() + "/missing.etb", dir.path()}) {
-    du::SmartPtr<znk::AnnoSetTable> table = MakeTable(source);
+    du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(source);
     const testing_support::LoadOutcome outcome = LoadAnnotations(table);
     EXPECT_FALSE(outcome.success);
     EXPECT_EQ(outcome.message, "Failed to get etb file");
@@ -61,7 +62,7 @@ TEST_F(LoaderTest, AFailedFetchReportsAndEndsTheLoad) {
 }
 
 TEST_F(LoaderTest, OtherStatusesChangeNothingAndTheLaterDeliveryStillParses) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("a.etb", kRecord + "\n"));
   parser->LoadAnnotationTable(table, &event);
   EXPECT_EQ(table->GetReferenceCount(), 2) << "held while the fetch is out";
   parser->OnComplete(99, znk::BaseAsyncEvent::EVENT_CANCELLED);
@@ -75,7 +76,7 @@ TEST_F(LoaderTest, OtherStatusesChangeNothingAndTheLaterDeliveryStillParses) {
 }
 
 TEST_F(LoaderTest, WithoutAnEventTheTableIsStillFilled) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("a.etb", kRecord + "\n"));
   parser->LoadAnnotationTable(table, nullptr);
   parser.Reset();  // the outstanding fetch keeps the parser alive
   EXPECT_EQ(standin::PumpFetches(), 1U);
@@ -83,7 +84,7 @@ TEST_F(LoaderTest, WithoutAnEventTheTableIsStillFilled) {
 }
 
 TEST_F(LoaderTest, ALateCompletionFindsTheParserIdle) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("a.etb", kRecord + "\n"));
   parser->LoadAnnotationTable(table, &event);
   standin::RecordingEvent sessionEvent;
   parser->LoadSessionState(table, &sessionEvent);  // no session file: fails and ends idle
@@ -95,7 +96,7 @@ TEST_F(LoaderTest, ALateCompletionFindsTheParserIdle) {
 }
 
 TEST_F(LoaderTest, AFileThatCannotBeOpenedIsTracedAndFailsTheParse) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("a.etb", kRecord + "\n"));
   standin::TraceCapture capture;
   parser->LoadAnnotationTable(table, &event);
   du::Symbol cached;
@@ -116,7 +117,7 @@ TEST_F(LoaderTest, AReadErrorKeepsTheEntriesReadBeforeIt) {
     ~LineFault() { standin::ThrowOnLine(0); }
   } fault(3);
   du::SmartPtr<znk::AnnoSetTable> table =
-      MakeTable(dir.Write("a.etb", kRecord + "\n" + kRecord + "\n" + kRecord + "\n"));
+      NewAnnotationTable(dir.Write("a.etb", kRecord + "\n" + kRecord + "\n" + kRecord + "\n"));
   const testing_support::LoadOutcome outcome = LoadAnnotations(table);
   EXPECT_EQ(outcome.message, "Failed to parse etb file");
   EXPECT_EQ(DescribeEntries(*table).size(), 2U);
@@ -124,7 +125,7 @@ TEST_F(LoaderTest, AReadErrorKeepsTheEntriesReadBeforeIt) {
 
 TEST_F(LoaderTest, ATableWithEntriesIsOnlyReadIntoForASession) {
   const std::string file = dir.Write("a.etb", kRecord + "\n");
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(file);
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(file);
   ASSERT_TRUE(LoadAnnotations(table).success);
 
   testing_support::LoadOutcome again = LoadAnnotations(table);
@@ -138,7 +139,7 @@ TEST_F(LoaderTest, ATableWithEntriesIsOnlyReadIntoForASession) {
 }
 
 TEST_F(LoaderTest, SessionStateEntriesGoToTheStructure) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("");
   du::SmartPtr<znk::Structure> structure = table->GetStructure();
   structure->SetSessionStateEtbFileName(
       dir.Write("s.etb", kRecord + S + "0 note" + S + "0" + S + "x1\n" + "2" + S + "a" + S + "b" +
@@ -158,7 +159,7 @@ TEST_F(LoaderTest, SessionStateEntriesGoToTheStructure) {
 }
 
 TEST_F(LoaderTest, SessionStateWithoutAReadableFileFails) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable("");
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("");
   standin::TraceCapture capture;
   parser->LoadSessionState(table, &event);
   EXPECT_EQ(event.message(), "Failed to get session state file");
@@ -174,7 +175,7 @@ TEST_F(LoaderTest, SessionStateWithoutAReadableFileFails) {
 }
 
 TEST_F(LoaderTest, ACopyOfALoadingParserSharesTheTableUnderItsOwnReference) {
-  du::SmartPtr<znk::AnnoSetTable> table = MakeTable(dir.Write("a.etb", kRecord + "\n"));
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("a.etb", kRecord + "\n"));
   parser->LoadAnnotationTable(table, &event);
   {
     // A copy's reader is its own: ASan would see two parsers delete one.
@@ -198,7 +199,7 @@ TEST(LoaderThreads, CompletionsArriveOnAHostThread) {
   std::vector<du::SmartPtr<znk::AnnoSetTable>> tables;
   std::vector<std::unique_ptr<standin::RecordingEvent>> events;
   for (int i = 0; i < kLoads; ++i) {
-    tables.push_back(MakeTable(file));
+    tables.push_back(NewAnnotationTable(file));
     events.push_back(std::make_unique<standin::RecordingEvent>());
   }
   std::atomic<bool> started{false};

@@ -4,13 +4,14 @@
 
 #include "EtbFiles.h"
 #include "etb/RecordEmitter.h"
+#include "standin/HostLoad.h"
 #include "znk/Structure.h"
 
 namespace {
 
+using standin::NewAnnotationTable;
 using testing_support::EntrySpec;
 using testing_support::MakeEntry;
-using testing_support::MakeTable;
 
 std::string Emit(const EntrySpec& spec, const du::SmartPtr<znk::AnnoSetTable>& table = {},
                  bool convert = false) {
@@ -105,11 +106,11 @@ TEST(RecordEmitter, ConvertsOnlyForEdProductsWhenAsked) {
     bool converted;
   };
   const Case cases[] = {
-      {MakeTable("", "/m/model.ed"), true, true},
-      {MakeTable("", "/m/model.eDz"), true, true},
-      {MakeTable("", "/m/model.ed"), false, false},
-      {MakeTable("", "/m/model.edx"), true, false},
-      {MakeTable("", ""), true, false},
+      {NewAnnotationTable("", "/m/model.ed"), true, true},
+      {NewAnnotationTable("", "/m/model.eDz"), true, true},
+      {NewAnnotationTable("", "/m/model.ed"), false, false},
+      {NewAnnotationTable("", "/m/model.edx"), true, false},
+      {NewAnnotationTable("", ""), true, false},
       {noStructure, true, false},
       {du::SmartPtr<znk::AnnoSetTable>(), true, false},
   };

@@ -1,8 +1,7 @@
 #include "EtbFiles.h"
 
 #include "etb/Parser.h"
-#include "standin/Fetch.h"
-#include "standin/RecordingEvent.h"
+#include "standin/HostLoad.h"
 #include "znk/Structure.h"
 
 namespace testing_support {
@@ -27,14 +26,6 @@ std::vector<std::string> DescribeEntries(const znk::AnnoSetTable& table) {
   return described;
 }
 
-du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
-                                          const std::string& modelFile) {
-  du::SmartPtr<znk::Structure> structure(new znk::Structure);
-  if (!annotationFile.empty()) structure->SetAnnoSetTableFileSource(annotationFile);
-  if (!modelFile.empty()) structure->SetFileSource(modelFile);
-  return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
-}
-
 du::SmartPtr<znk::AnnoSetTableEntry> MakeEntry(const EntrySpec& spec) {
   znk::AnnoSetTableEntryData data;
   data.componentId = spec.componentId;
@@ -56,14 +47,9 @@ du::SmartPtr<znk::AnnoSetTableEntry> MakeEntry(const EntrySpec& spec) {
 
 LoadOutcome LoadAnnotations(const du::SmartPtr<znk::AnnoSetTable>& table) {
   standin::TraceCapture capture;
-  standin::RecordingEvent event;
-  {
-    du::SmartPtr<etb::Parser> parser(new etb::Parser);
-    parser->LoadAnnotationTable(table, &event);
-  }
-  standin::PumpFetches();
-  return {event.reportCount(), event.outcome() == standin::RecordingEvent::Outcome::kSuccess,
-          event.message(), capture.Lines()};
+  du::SmartPtr<etb::Parser> parser(new etb::Parser);
+  const standin::LoadOutcome outcome = standin::LoadAnnotationTable(*parser, table);
+  return {outcome.reports, outcome.succeeded(), outcome.message, capture.Lines()};
 }
 
 }  // namespace testing_support

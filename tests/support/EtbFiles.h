@@ -16,11 +16,6 @@ namespace testing_support {
 std::string Describe(const znk::AnnoSetTableEntry& entry);
 std::vector<std::string> DescribeEntries(const znk::AnnoSetTable& table);
 
-// A table whose structure names `annotationFile` as its annotation table and `modelFile` as the
-// file it was loaded from (either may be empty: not set).
-du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& annotationFile,
-                                          const std::string& modelFile = "");
-
 // What a test entry is made of; texts left unset stay unset.
 struct EntrySpec {
   int componentId = 0;
@@ -42,8 +37,8 @@ struct LoadOutcome {
   std::vector<standin::TraceLine> traces;
 };
 
-// Loads `table` with a new etb::Parser the way a host does: LoadAnnotationTable, then pumping
-// the fetch.
+// Loads `table` with a new etb::Parser the way a host does (standin::LoadAnnotationTable),
+// capturing the trace lines.
 LoadOutcome LoadAnnotations(const du::SmartPtr<znk::AnnoSetTable>& table);
 
 }  // namespace testing_support
