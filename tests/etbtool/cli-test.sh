@@ -37,7 +37,7 @@ check 2 "prefs needs an action" "$etbtool" prefs
 check 2 "is no entry index" "$etbtool" save a.etb b.etb --partial first
 check 2 "--mark requires --default" "$etbtool" save a.etb b.etb --mark 1
 check 2 "not expected: --bogus" "$etbtool" load a.etb --bogus
-check 2 "no command given" "$etbtool" --module
+check 2 "--module: 1 required TEXT missing" "$etbtool" --module
 check 0 "etbtool 0.1.0" "$etbtool" --version
 
 for command in "" probe load save session "prefs show" demo; do

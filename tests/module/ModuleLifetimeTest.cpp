@@ -3,6 +3,7 @@
 
 #include "ModuleLoader.h"
 #include "ScratchDir.h"
+#include "standin/ComponentWords.h"
 #include "standin/Fetch.h"
 #include "standin/Ledger.h"
 #include "standin/Pool.h"
@@ -11,12 +12,6 @@
 #include "znloader/AnnotationParser.h"
 
 namespace {
-
-const char* const kWords[][3] = {
-    {"loader", "annotation", "etb"}, {"loader", "preferences", "etb"},
-    {"loader", "annotation", "zip"}, {"saver", "annotation", "etb"},
-    {"saver", "preferences", "etb"},
-};
 
 TEST(ModuleLifetime, HundredLoadsAndUnloadsLeaveNothingBehind) {
   const long textsBefore = standin::LiveSymbolTexts();
@@ -31,11 +26,12 @@ TEST(ModuleLifetime, HundredLoadsAndUnloadsLeaveNothingBehind) {
     EXPECT_GT(textsWhileLoaded, textsBefore);
     EXPECT_EQ(standin::LiveSymbolTexts(), textsWhileLoaded);
     {
-      std::vector<du::SmartPtr<znloader::AnnotationParser>> made(std::size(kWords));
-      for (std::size_t i = 0; i < std::size(kWords); ++i) {
-        ASSERT_TRUE(module->Create(kWords[i][0], kWords[i][1], kWords[i][2], made[i]));
+      const auto& all = standin::kAnnotationComponents;
+      std::vector<du::SmartPtr<znloader::AnnotationParser>> made(std::size(all));
+      for (std::size_t i = 0; i < std::size(all); ++i) {
+        ASSERT_TRUE(module->Create(all[i].role, all[i].kind, all[i].format, made[i]));
       }
-      EXPECT_EQ(standin::GetPoolCounters().liveObjects, long(std::size(kWords)));
+      EXPECT_EQ(standin::GetPoolCounters().liveObjects, long(std::size(all)));
     }
     EXPECT_EQ(standin::GetPoolCounters().liveObjects, 0);
     module.reset();

@@ -18,6 +18,12 @@ void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err) {
   }
 }
 
+void PrintTraces(const LoadedTable& loaded, std::ostream& err) {
+  for (const standin::TraceLine& line : loaded.traces) {
+    err << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
+  }
+}
+
 LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& file,
                                const std::string& model) {
   LoadedTable loaded;

@@ -32,6 +32,8 @@ struct LoadedTable {
 
 // One line on `err` for each failed fetch of `loaded`: "etbtool: cannot fetch SOURCE: REASON".
 void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err);
+// The captured trace lines of `loaded`, as the host's tracer writes them: "[TRACER] TYPE: TEXT".
+void PrintTraces(const LoadedTable& loaded, std::ostream& err);
 
 // The report an event received, or a failure when it received none.
 LoadReport ReportOf(const standin::RecordingEvent& event);

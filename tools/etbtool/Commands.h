@@ -40,9 +40,11 @@ struct SaveOptions {
 // Loads an ETB file as `load` does and saves it again through the ETB saver.
 int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out);
 
+enum class PrefsAction { kShow, kImport, kExport };
+
 struct PrefsOptions {
-  std::string action;  // show, import or export
-  std::string file;    // the ETB file of import and export
+  PrefsAction action = PrefsAction::kShow;
+  std::string file;  // the ETB file of import and export
   std::string store;
   bool json = false;
 };

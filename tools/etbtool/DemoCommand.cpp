@@ -9,23 +9,13 @@
 #include "DemoSamples.h"
 #include "TablePrinter.h"
 #include "du/FileSystem.h"
+#include "standin/ComponentWords.h"
 
 namespace etbtool {
 
 namespace {
 
-struct Words {
-  const char* role;
-  const char* kind;
-  const char* format;
-};
-
-// Every component the factory hands out.
-const Words kComponents[] = {
-    {"loader", "annotation", "etb"}, {"loader", "preferences", "etb"},
-    {"loader", "annotation", "zip"}, {"saver", "annotation", "etb"},
-    {"saver", "preferences", "etb"},
-};
+using Words = standin::ComponentWords;
 
 // Words that come close and must name nothing: the factory neither trims nor folds case.
 const Words kNearMisses[] = {
@@ -69,7 +59,7 @@ bool TourFactory(const LoadedModule& module, std::ostream& out) {
   out << "Step 1. The component factory (ZnDllCreateComponent)\n"
       << "  role      kind          format  component                   OnProgress\n";
   bool asExpected = true;
-  for (const Words& words : kComponents) {
+  for (const Words& words : standin::kAnnotationComponents) {
     PrintWords(out, words);
     du::SmartPtr<znloader::AnnotationParser> component;
     if (!module.Create(words.role, words.kind, words.format, component)) {
@@ -152,10 +142,10 @@ bool TourPreferences(const LoadedModule& module, const TourFolder& folder, std::
   PrefsOptions prefs;
   prefs.store = folder.Write("preferences.json", "");
   std::filesystem::remove(prefs.store);
-  prefs.action = "import";
+  prefs.action = PrefsAction::kImport;
   prefs.file = folder.Write("demo.etb", DemoEtbSample());
   const bool imported = RunPrefs(module, prefs, out) == kExitSuccess;
-  prefs.action = "show";
+  prefs.action = PrefsAction::kShow;
   const bool shown = RunPrefs(module, prefs, out) == kExitSuccess;
   return imported && shown;
 }

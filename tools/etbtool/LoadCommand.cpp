@@ -15,9 +15,7 @@ int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream
   } else {
     PrintLoad(out, loaded, options.summary);
     // Without JSON, trace lines go where the host's tracer writes: standard error.
-    for (const standin::TraceLine& line : loaded.traces) {
-      std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
-    }
+    PrintTraces(loaded, std::cerr);
   }
   return loaded.report.success ? kExitSuccess : kExitFailure;
 }

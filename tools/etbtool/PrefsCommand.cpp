@@ -127,9 +127,17 @@ int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostre
     return kExitUsage;
   }
   int status = kExitUsage;
-  if (options.action == "show") status = Show(module, options, out);
-  if (options.action == "import") status = Import(module, options, out);
-  if (options.action == "export") status = Export(module, options, out);
+  switch (options.action) {
+    case PrefsAction::kShow:
+      status = Show(module, options, out);
+      break;
+    case PrefsAction::kImport:
+      status = Import(module, options, out);
+      break;
+    case PrefsAction::kExport:
+      status = Export(module, options, out);
+      break;
+  }
   standin::ResetWorld();
   return status;
 }

@@ -5,19 +5,9 @@
 
 namespace etbtool {
 
-namespace {
-
-void PrintTraces(const std::vector<standin::TraceLine>& traces) {
-  for (const standin::TraceLine& line : traces) {
-    std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
-  }
-}
-
-}  // namespace
-
 int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.input, options.model);
-  PrintTraces(loaded.traces);
+  PrintTraces(loaded, std::cerr);
   PrintFetchFailures(loaded, std::cerr);
   if (!loaded.report.success) {
     out << "failure: " << loaded.report.message << " (" << options.input << "), nothing saved\n";

@@ -14,9 +14,7 @@ int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostr
     out << Dump(SessionJson(loaded)) << '\n';
   } else {
     PrintSession(out, loaded);
-    for (const standin::TraceLine& line : loaded.traces) {
-      std::cerr << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
-    }
+    PrintTraces(loaded, std::cerr);
   }
   return loaded.report.success ? kExitSuccess : kExitFailure;
 }
