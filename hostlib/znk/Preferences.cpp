@@ -16,11 +16,21 @@ auto Position(Values& values, const char* key) {
       [](const auto& item, const char* wanted) { return item.first.compare(wanted) < 0; });
 }
 
-// An administrator's set: protected as a whole or in any of its values. No user save changes it.
+// The keys whose protection makes a whole annotation entry protected. A protected colour, or a
+// key no entry has, protects nothing a loader reads: such a set is the user's, and keeping it
+// beside the user's rewritten copy would list its entry twice after every save.
+const char* const kEntryKeys[] = {"PropertyName", "PropertyValue",  "Name",
+                                  "File",         "AnnotationType", "Comment"};
+
+// An administrator's set: protected as a whole or in a value that protects its entry. No user
+// save changes it.
 bool IsAdministered(const Preferences& set) {
   if (set.isProtected) return true;
-  for (const auto& item : set.GetValues()) {
-    if (item.second.isProtected) return true;
+  for (const auto& [key, value] : set.GetValues()) {
+    if (!value.isProtected) continue;
+    for (const char* entryKey : kEntryKeys) {
+      if (key == entryKey) return true;
+    }
   }
   return false;
 }
