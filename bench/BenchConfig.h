@@ -4,13 +4,19 @@
 
 namespace etbbench {
 
-// Whole loads or saves are long: three timed iterations per run, five runs, medians reported.
-inline void FiveRunsOfThree(benchmark::internal::Benchmark* benchmark) {
+// Five runs, medians reported: the median holds up against a busy neighbour on a small machine.
+// Loads and saves of a million records take a second or more each, so one per run is enough;
+// shorter work gets three per run.
+inline void FiveRunsOf(benchmark::internal::Benchmark* benchmark, int iterations) {
   benchmark->Unit(benchmark::kMillisecond)
       ->UseRealTime()
-      ->Iterations(3)
+      ->Iterations(iterations)
       ->Repetitions(5)
       ->ReportAggregatesOnly(true);
 }
+
+inline void FiveRunsOfOne(benchmark::internal::Benchmark* benchmark) { FiveRunsOf(benchmark, 1); }
+
+inline void FiveRunsOfThree(benchmark::internal::Benchmark* benchmark) { FiveRunsOf(benchmark, 3); }
 
 }  // namespace etbbench

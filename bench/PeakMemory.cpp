@@ -2,7 +2,7 @@
 //   EtbPeakMemory module FILE      load FILE through the module (the host road, with fetch)
 //   EtbPeakMemory naive FILE       read FILE with the baseline
 //   EtbPeakMemory skipped FILE N   write N lines that a loader skips
-//   EtbPeakMemory records FILE N   write N generated records
+//   EtbPeakMemory records FILE N [CORPUS]   write N generated records of a corpus
 // A load prints how far it raised the peak resident set (VmHWM), in KiB, and the records it made.
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +33,9 @@ long PeakResidentKiB() {
 }
 
 int Usage() {
-  std::fputs("usage: EtbPeakMemory module|naive FILE | skipped|records FILE COUNT\n", stderr);
+  std::fputs(
+      "usage: EtbPeakMemory module|naive FILE | skipped FILE COUNT | records FILE COUNT [CORPUS]\n",
+      stderr);
   return 2;
 }
 
@@ -65,13 +67,17 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   const std::string path = argv[2];
   if (command == "skipped" || command == "records") {
-    if (argc != 4) return Usage();
+    etbbench::Corpus corpus = etbbench::Corpus::kRepetitive;
+    if (argc != 4 &&
+        !(argc == 5 && command == "records" && etbbench::CorpusNamed(argv[4], corpus))) {
+      return Usage();
+    }
     const std::size_t count = std::strtoul(argv[3], nullptr, 10);
     bool ok = false;
     if (command == "skipped") {
       etbbench::WriteSkippedLines(path, count, ok);
     } else {
-      etbbench::WriteRecords(path, count, ok);
+      etbbench::WriteRecords(path, count, ok, corpus);
     }
     return ok ? 0 : 1;
   }
