@@ -4,6 +4,8 @@
 #   memory.txt      memory CORPUS READER INPUT KIB (how far one load raised the peak RSS)
 #   other.csv       Google Benchmark CSV of the session and preferences programs
 function key(corpus, name) { return corpus SUBSEP name }
+# CSV files are split at commas, the others at spaces.
+FNR == 1 { FS = FILENAME ~ /\.csv$/ ? "," : " "; $0 = $0 }
 FILENAME ~ /\.csv$/ {
   if ($1 !~ /^"BM_/) next
   corpus = FILENAME; sub(/.*\//, "", corpus); sub(/\.csv$/, "", corpus)
