@@ -1,7 +1,5 @@
 #include "znk/MemoryPoolAllocated.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -9,17 +7,9 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "Chunks.h"
 #include "SpinLock.h"
 #include "standin/Pool.h"
-
-// Sanitizers only see blocks that come from malloc: their builds give every block its own.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define ZNK_POOL_USES_MALLOC 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define ZNK_POOL_USES_MALLOC 1
-#endif
-#endif
 
 namespace {
 
@@ -32,13 +22,11 @@ struct alignas(16) BlockHeader {
 constexpr std::uint64_t kLiveMark = 0x5a4e4b504f4f4c31;  // "ZNKPOOL1"
 constexpr std::uint64_t kFreedMark = 0xdeadbeefdeadbeef;
 
-// Loads make host objects by the million, and fresh memory is dear: every first touch of a page
-// costs a fault. So small blocks come from 2 MiB chunks, which the system may back with one
-// huge page each, and a released block is kept for the next object of its size class.
+// Small blocks come from the host's chunks (Chunks.h), and a released block is kept for the next
+// object of its size class.
 constexpr std::size_t kGranule = sizeof(BlockHeader);
 constexpr std::size_t kLargestPooled = 512;  // header included; larger blocks come from malloc
 constexpr std::size_t kClasses = kLargestPooled / kGranule;
-constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
 
 // A released block: the header keeps its freed mark, so a second release is still caught.
 struct FreeBlock {
@@ -70,7 +58,7 @@ std::size_t BlockBytes(std::size_t size) {
 }
 
 SizeClass& ClassOf(std::size_t blockBytes) {
-#ifdef ZNK_POOL_USES_MALLOC
+#ifdef STANDIN_BLOCKS_FROM_MALLOC
   (void)blockBytes;
   return sizeClasses[kClasses];
 #else
@@ -81,23 +69,6 @@ SizeClass& ClassOf(std::size_t blockBytes) {
 
 bool IsMallocClass(const SizeClass& sizeClass) { return &sizeClass == &sizeClasses[kClasses]; }
 
-// A chunk aligned to its size, so that the system can back it with a huge page.
-char* NewChunk() {
-  void* mapped =
-      ::mmap(nullptr, 2 * kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) return nullptr;
-  char* const start = static_cast<char*>(mapped);
-  const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(start) & (kChunkBytes - 1);
-  char* const chunk = misalignment == 0 ? start : start + (kChunkBytes - misalignment);
-  char* const end = start + 2 * kChunkBytes;
-  if (chunk > start) ::munmap(start, std::size_t(chunk - start));
-  if (end > chunk + kChunkBytes) {
-    ::munmap(chunk + kChunkBytes, std::size_t(end - chunk) - kChunkBytes);
-  }
-  ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
-  return chunk;
-}
-
 // A block of `blockBytes` from a pooled class, or null. Called with the class locked.
 void* TakeBlock(SizeClass& sizeClass, std::size_t blockBytes) {
   if (sizeClass.released != nullptr) {
@@ -106,11 +77,11 @@ void* TakeBlock(SizeClass& sizeClass, std::size_t blockBytes) {
     return block;
   }
   if (std::size_t(sizeClass.freshEnd - sizeClass.fresh) < blockBytes) {
-    char* chunk = NewChunk();
+    char* chunk = standin::NewChunk();
     if (chunk == nullptr) return nullptr;
     // The rest of the old chunk is too small for this class and stays unused.
     sizeClass.fresh = chunk;
-    sizeClass.freshEnd = chunk + kChunkBytes;
+    sizeClass.freshEnd = chunk + standin::kChunkBytes;
   }
   void* block = sizeClass.fresh;
   sizeClass.fresh += blockBytes;

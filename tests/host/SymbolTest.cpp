@@ -92,10 +92,10 @@ TEST(Symbol, ShortTextsAreSharedAndGoWithTheirLastHolder) {
   EXPECT_STREQ(du::Symbol("Bracket left").c_str(), "Bracket left") << "made anew after";
 }
 
-// Enough texts of every shared length (1 to 64 bytes) to grow the table several times, then half
-// of them dropped and as many new ones made, so that dropped places are taken again: every text
-// stays found, shared and whole throughout.
-TEST(Symbol, ManyTextsGrowTheTableAndTakeBackDroppedPlaces) {
+// Far more distinct texts of every shared length (0 to 64 bytes) than the recent ones hold: the
+// texts pushed out stay whole with their symbols, a text made again right after the last is
+// shared, and every text goes with its last holder.
+TEST(Symbol, TextsPushedOutOfTheRecentOnesStayWhole) {
   const long before = standin::LiveSymbolTexts();
   const auto text = [](int n) {
     std::string made;
@@ -103,23 +103,46 @@ TEST(Symbol, ManyTextsGrowTheTableAndTakeBackDroppedPlaces) {
     made.resize(std::max(made.size(), std::size_t(n % 65)), '.');
     return made;
   };
+  constexpr int kTexts = 300000;
   std::vector<du::Symbol> held;
-  const auto expectAllFound = [&held, &text] {
-    for (std::size_t n = 0; n < held.size(); ++n) {
-      if (held[n].IsNull()) continue;
-      const std::string expected = text(int(n));
-      ASSERT_EQ(std::string(held[n].c_str()), expected) << n;
-      ASSERT_EQ(du::Symbol(expected).c_str(), held[n].c_str()) << "shared, not made again: " << n;
-    }
-  };
-  for (int n = 0; n < 20000; ++n) held.emplace_back(text(n));
-  EXPECT_EQ(standin::LiveSymbolTexts(), before + 20000) << "every text is new";
+  for (int n = 0; n < kTexts; ++n) {
+    held.emplace_back(text(n));
+    ASSERT_EQ(du::Symbol(text(n)).c_str(), held.back().c_str()) << "shared while recent: " << n;
+  }
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + kTexts) << "every text is new";
   for (std::size_t n = 0; n < held.size(); n += 2) held[n] = du::Symbol();
-  expectAllFound();
-  for (int n = 20000; n < 30000; ++n) held.emplace_back(text(n));
-  EXPECT_EQ(standin::LiveSymbolTexts(), before + 20000);
-  expectAllFound();
+  for (std::size_t n = 1; n < held.size(); n += 2) {
+    ASSERT_EQ(std::string(held[n].c_str()), text(int(n))) << n;
+    ASSERT_EQ(du::Symbol(text(int(n))), held[n]) << n;
+  }
+  EXPECT_EQ(standin::LiveSymbolTexts(), before + kTexts / 2);
   held.clear();
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
+}
+
+// Threads make texts of a few recent ones and of a range too large to stay recent, and give
+// back copies of texts made by other threads, so that pushes out of a bucket race with last
+// releases and with lookups.
+TEST(Symbol, ThreadsPushingTextsOutRaceWithReleases) {
+  const long before = standin::LiveSymbolTexts();
+  {
+    std::vector<du::Symbol> common;
+    for (int i = 0; i < 1000; ++i) common.emplace_back("common " + std::to_string(i));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([t, &common] {
+        std::vector<du::Symbol> mine(64);
+        for (int i = 0; i < 50000; ++i) {
+          const std::string text = "t" + std::to_string((i * 7919 + t * 13) % 200000);
+          mine[std::size_t(i) % mine.size()] = du::Symbol(text);
+          du::Symbol copy(common[std::size_t(i * 31 + t) % common.size()]);
+          ASSERT_EQ(du::Symbol(text), mine[std::size_t(i) % mine.size()]);
+          ASSERT_EQ(copy.substr(0, 7), "common ");
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
   EXPECT_EQ(standin::LiveSymbolTexts(), before);
 }
 

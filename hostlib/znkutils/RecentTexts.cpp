@@ -1,0 +1,172 @@
+#include "RecentTexts.h"
+
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+
+#include "SpinLock.h"
+
+namespace {
+
+using Rep = du::Symbol::Rep;
+
+std::uint64_t Load64(const char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+std::uint64_t Load32(const char* at) {
+  std::uint32_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+std::uint64_t Mix(std::uint64_t value) {
+  value ^= value >> 33;
+  value *= 0xff51afd7ed558ccdULL;
+  value ^= value >> 33;
+  return value;
+}
+
+// A hash of a short text, eight bytes at a time: every column of every record is hashed, and a
+// general-purpose byte hash was a tenth of a load.
+std::uint64_t HashText(std::string_view text) {
+  const char* at = text.data();
+  std::size_t left = text.size();
+  std::uint64_t hash = 0x9e3779b97f4a7c15ULL ^ left;
+  for (; left >= 8; at += 8, left -= 8) hash = Mix(hash ^ Load64(at));
+  std::uint64_t tail = 0;
+  if (left >= 4) {
+    tail = Load32(at) | Load32(at + left - 4) << 32;
+  } else if (left > 0) {
+    const auto byte = [at](std::size_t i) {
+      return std::uint64_t(static_cast<unsigned char>(at[i]));
+    };
+    tail = byte(0) | byte(left / 2) << 8 | byte(left - 1) << 16;
+  }
+  return Mix(hash ^ tail ^ left << 56);
+}
+
+// One cache line: a lock, and texts with the high half of their hash and their length, most
+// recent first. Hash and length let a lookup pass texts without reading them, and let a text
+// leave without its header being read.
+constexpr int kWays = 4;
+struct alignas(64) Bucket {
+  standin::SpinLock lock;
+  std::uint32_t tags[kWays] = {};
+  std::uint8_t lengths[kWays] = {};
+  const Rep* reps[kWays] = {};
+};
+static_assert(standin::kLongestSharedText <= 255, "bucket lengths are bytes");
+
+// 2 MiB of buckets: large enough that a product's part names, which come back every few tens of
+// thousands of records, are still there.
+constexpr std::size_t kBuckets = std::size_t{1} << 15;
+Bucket buckets[kBuckets];
+
+Bucket& BucketOf(std::uint64_t hash) { return buckets[hash & (kBuckets - 1)]; }
+
+// Moves the text at `way` to the front, the others down by one.
+void ToFront(Bucket& bucket, int way, std::uint32_t tag, std::uint8_t length, const Rep* rep) {
+  for (int w = way; w > 0; --w) {
+    bucket.tags[w] = bucket.tags[w - 1];
+    bucket.lengths[w] = bucket.lengths[w - 1];
+    bucket.reps[w] = bucket.reps[w - 1];
+  }
+  bucket.tags[0] = tag;
+  bucket.lengths[0] = length;
+  bucket.reps[0] = rep;
+}
+
+// When texts stop repeating (a table of unique names), every lookup is a cache miss that finds
+// nothing. So the lookups of each round of kRound are counted, and after a round that found
+// fewer than one in kSampled, only every kSampled-th text is looked up until a round finds more.
+// Counted without atomic read-modify-write: concurrent threads may lose a count, which only
+// shifts a round.
+constexpr std::uint32_t kRound = std::uint32_t{1} << 16;
+constexpr std::uint32_t kSampled = 16;
+std::atomic<std::uint32_t> lookups{0};
+std::atomic<std::uint32_t> hits{0};
+std::atomic<std::uint32_t> passed{0};
+std::atomic<bool> sampling{false};
+
+void Bump(std::atomic<std::uint32_t>& counter) {
+  counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+void Count(bool hit) {
+  if (hit) Bump(hits);
+  Bump(lookups);
+  if (lookups.load(std::memory_order_relaxed) < kRound) return;
+  sampling.store(hits.load(std::memory_order_relaxed) * kSampled < kRound,
+                 std::memory_order_relaxed);
+  lookups.store(0, std::memory_order_relaxed);
+  hits.store(0, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+const Rep* standin::ShareText(std::string_view text) {
+  if (sampling.load(std::memory_order_relaxed)) {
+    Bump(passed);
+    if (passed.load(std::memory_order_relaxed) % kSampled != 0) return NewText(text, false);
+  }
+  const std::uint64_t hash = HashText(text);
+  const auto tag = std::uint32_t(hash >> 32);
+  const auto length = std::uint8_t(text.size());
+  Bucket& bucket = BucketOf(hash);
+  std::lock_guard<standin::SpinLock> lock(bucket.lock);
+  for (int way = 0; way < kWays; ++way) {
+    const Rep* rep = bucket.reps[way];
+    if (rep != nullptr && bucket.tags[way] == tag && bucket.lengths[way] == length &&
+        std::memcmp(rep->text(), text.data(), length) == 0) {
+      rep->references.fetch_add(1, std::memory_order_relaxed);
+      ToFront(bucket, way, tag, length, rep);
+      Count(true);
+      return rep;
+    }
+  }
+  Count(false);
+  const Rep* rep = NewText(text, true);
+  // The last text leaves for good; its symbols keep it, unshared.
+  if (const Rep* last = bucket.reps[kWays - 1]) {
+    last->sized.store(bucket.lengths[kWays - 1], std::memory_order_release);
+  }
+  ToFront(bucket, kWays - 1, tag, length, rep);
+  return rep;
+}
+
+void standin::DropText(const Rep* rep) noexcept {
+  std::uint32_t count = rep->references.load(std::memory_order_relaxed);
+  for (;;) {
+    // The last reference of a recent text goes under its bucket's lock, so that a lookup never
+    // finds a text that is being freed. Any other release needs no lock: a text that is not
+    // recent is reached only through its symbols, and one with other references stays.
+    if (count == 1 && rep->recent()) return DropLastRecent(rep);
+    if (rep->references.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel,
+                                              std::memory_order_relaxed)) {
+      if (count == 1) FreeText(rep);
+      return;
+    }
+  }
+}
+
+void standin::DropLastRecent(const Rep* rep) noexcept {
+  Bucket& bucket = BucketOf(HashText(rep->view()));
+  {
+    std::lock_guard<standin::SpinLock> lock(bucket.lock);
+    if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;  // taken again
+    for (int way = 0; rep->recent() && way < kWays; ++way) {
+      if (bucket.reps[way] != rep) continue;
+      for (int w = way; w + 1 < kWays; ++w) {
+        bucket.tags[w] = bucket.tags[w + 1];
+        bucket.lengths[w] = bucket.lengths[w + 1];
+        bucket.reps[w] = bucket.reps[w + 1];
+      }
+      bucket.reps[kWays - 1] = nullptr;
+      break;
+    }
+  }
+  FreeText(rep);
+}

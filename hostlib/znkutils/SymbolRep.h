@@ -1,0 +1,41 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+#include "du/Symbol.h"
+
+namespace du {
+
+// One immutable text: an eight-byte header followed directly by the bytes and a terminating
+// zero. Tables hold millions of short texts, so the header is as small as the protocol allows.
+struct Symbol::Rep {
+  // Set in `sized` while the recent texts (RecentTexts.h) may hold the text: a text without it
+  // is reached only through its symbols. Once cleared, it stays clear.
+  static constexpr std::uint32_t kRecent = std::uint32_t{1} << 31;
+
+  mutable std::atomic<std::uint32_t> references;
+  // The length, and kRecent. Only the recent texts write it, once, under their lock; a plain
+  // store then, no atomic read-modify-write, because the text is rarely in the cache by then.
+  mutable std::atomic<std::uint32_t> sized;
+
+  std::uint32_t length() const noexcept { return sized.load(std::memory_order_relaxed) & ~kRecent; }
+  bool recent() const noexcept { return (sized.load(std::memory_order_acquire) & kRecent) != 0; }
+  const char* text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
+  std::string_view view() const noexcept { return {text(), length()}; }
+};
+
+}  // namespace du
+
+// Storage of texts (TextStore.cpp): short ones from the host's chunks in size classes, long ones
+// from malloc.
+namespace standin {
+
+// A new text with one reference, marked recent or not; throws std::bad_alloc, or
+// std::length_error for a text of 2 GiB or more.
+const du::Symbol::Rep* NewText(std::string_view text, bool recent);
+// Gives the storage of a text without references back.
+void FreeText(const du::Symbol::Rep* rep) noexcept;
+
+}  // namespace standin

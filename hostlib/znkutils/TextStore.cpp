@@ -1,0 +1,117 @@
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <stdexcept>
+
+#include "Chunks.h"
+#include "SpinLock.h"
+#include "SymbolRep.h"
+#include "standin/Ledger.h"
+
+namespace {
+
+using Rep = du::Symbol::Rep;
+
+// Texts of up to kLargestStored bytes with their header come from the host's chunks in classes
+// of kGranule bytes, without a block header of their own: the length tells the class. A
+// released block is kept for the next text of its class. Fresh blocks of every class are cut
+// from one chunk at a time: a chunk per class would each take a huge page, mostly unused.
+constexpr std::size_t kGranule = 8;
+constexpr std::size_t kLargestStored = 256;
+constexpr std::size_t kClasses = kLargestStored / kGranule;
+
+struct FreeBlock {
+  FreeBlock* next;
+};
+
+// All under one lock: a text's lock is taken by one thread at a time in a load, and one lock
+// per class would not spare the chunk's.
+struct Store {
+  standin::SpinLock lock;
+  FreeBlock* released[kClasses] = {};
+  char* fresh = nullptr;  // the untouched rest of the newest chunk
+  char* freshEnd = nullptr;
+  long live = 0;  // texts from the chunks
+};
+
+Store store;
+std::atomic<long> liveFromMalloc{0};
+
+std::size_t BlockBytes(std::size_t length) {
+  return (sizeof(Rep) + length + 1 + kGranule - 1) / kGranule * kGranule;
+}
+
+// The class of a block from the chunks, or -1 for one from malloc.
+int ClassOf(std::size_t blockBytes) {
+#ifdef STANDIN_BLOCKS_FROM_MALLOC
+  (void)blockBytes;
+  return -1;
+#else
+  return blockBytes <= kLargestStored ? int(blockBytes / kGranule) - 1 : -1;
+#endif
+}
+
+void* TakeBlock(int textClass, std::size_t blockBytes) {
+  std::lock_guard<standin::SpinLock> lock(store.lock);
+  FreeBlock*& released = store.released[textClass];
+  void* block = released;
+  if (block != nullptr) {
+    released = released->next;
+  } else {
+    if (std::size_t(store.freshEnd - store.fresh) < blockBytes) {
+      char* chunk = standin::NewChunk();
+      if (chunk == nullptr) return nullptr;
+      store.fresh = chunk;  // the rest of the old chunk is less than a text
+      store.freshEnd = chunk + standin::kChunkBytes;
+    }
+    block = store.fresh;
+    store.fresh += blockBytes;
+  }
+  ++store.live;
+  return block;
+}
+
+}  // namespace
+
+const Rep* standin::NewText(std::string_view text, bool recent) {
+  if (text.size() >= Rep::kRecent) {
+    throw std::length_error("du::Symbol: text too long");
+  }
+  const std::size_t blockBytes = BlockBytes(text.size());
+  const int textClass = ClassOf(blockBytes);
+  void* block = nullptr;
+  if (textClass >= 0) {
+    block = TakeBlock(textClass, blockBytes);
+  } else {
+    block = std::malloc(blockBytes);
+    if (block != nullptr) liveFromMalloc.fetch_add(1, std::memory_order_relaxed);
+  }
+  if (block == nullptr) throw std::bad_alloc();
+  auto* rep = new (block) Rep{{1}, {std::uint32_t(text.size()) | (recent ? Rep::kRecent : 0)}};
+  char* bytes = reinterpret_cast<char*>(rep + 1);
+  std::memcpy(bytes, text.data(), text.size());
+  bytes[text.size()] = '\0';
+  return rep;
+}
+
+void standin::FreeText(const Rep* rep) noexcept {
+  const int textClass = ClassOf(BlockBytes(rep->length()));
+  rep->~Rep();
+  void* block = const_cast<Rep*>(rep);
+  if (textClass < 0) {
+    std::free(block);
+    liveFromMalloc.fetch_sub(1, std::memory_order_relaxed);
+    return;
+  }
+  std::lock_guard<standin::SpinLock> lock(store.lock);
+  auto* released = static_cast<FreeBlock*>(block);
+  released->next = store.released[textClass];
+  store.released[textClass] = released;
+  --store.live;
+}
+
+long standin::LiveSymbolTexts() {
+  std::lock_guard<standin::SpinLock> lock(store.lock);
+  return store.live + liveFromMalloc.load();
+}
