@@ -1,5 +1,20 @@
 #include "znk/AnnoSetTable.h"
 
+#include <atomic>
+#include <cstdint>
+
+#include "standin/Progress.h"
+
+namespace {
+
+std::atomic<std::uint64_t> entriesHandedOut{0};
+
+}  // namespace
+
+std::uint64_t standin::EntriesHandedOut() {
+  return entriesHandedOut.load(std::memory_order_relaxed);
+}
+
 namespace znk {
 
 AnnoSetTable::AnnoSetTable(const du::SmartPtr<Structure>& structure) : structure_(structure) {}
@@ -21,6 +36,8 @@ void AnnoSetTable::GetNumEntries(unsigned int& count) const noexcept {
 }
 
 du::SmartPtr<AnnoSetTableEntry> AnnoSetTable::GetEntry(unsigned int index) const {
+  entriesHandedOut.store(entriesHandedOut.load(std::memory_order_relaxed) + 1,
+                         std::memory_order_relaxed);
   return index < entries_.size() ? entries_[index] : du::SmartPtr<AnnoSetTableEntry>();
 }
 

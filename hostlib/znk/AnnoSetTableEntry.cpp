@@ -1,12 +1,15 @@
 #include "znk/AnnoSetTableEntry.h"
 
 #include <atomic>
+#include <cstdint>
 
+#include "standin/Progress.h"
 #include "standin/Symbols.h"
 
 namespace {
 
 std::atomic<bool> freshTexts{false};
+std::atomic<std::uint64_t> entriesMade{0};
 
 // What a text getter answers: the entry's own symbol, or under the test switch a new copy.
 du::Symbol Answer(const du::Symbol& text) {
@@ -16,6 +19,8 @@ du::Symbol Answer(const du::Symbol& text) {
 }  // namespace
 
 void standin::SetFreshEntryTexts(bool on) { freshTexts.store(on); }
+
+std::uint64_t standin::EntriesMade() { return entriesMade.load(std::memory_order_relaxed); }
 
 namespace znk {
 
@@ -47,6 +52,7 @@ bool AnnoSetTableEntry::Create(du::SmartPtr<AnnoSetTableEntry>& out,
                                int accessState, int secondState, bool isPreference) {
   auto* entry = new AnnoSetTableEntry(data);  // pooled: null when the pool is dry
   if (entry != nullptr) {
+    entriesMade.store(entriesMade.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     entry->file = file;
     entry->annotationType = data.annotationType;
     entry->accessState = accessState;

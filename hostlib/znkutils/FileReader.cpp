@@ -5,7 +5,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
+
+#include "standin/Progress.h"
+
+namespace {
+
+std::atomic<std::uint64_t> bytesRead{0};
+
+}  // namespace
+
+std::uint64_t standin::BytesReadFromFiles() { return bytesRead.load(std::memory_order_relaxed); }
 
 namespace du {
 
@@ -43,7 +55,11 @@ std::size_t FileReader::Read(char* buffer, std::size_t size) {
   if (fd_ < 0) return 0;
   for (;;) {
     const ssize_t got = ::read(fd_, buffer, size);
-    if (got >= 0) return std::size_t(got);
+    if (got >= 0) {
+      bytesRead.store(bytesRead.load(std::memory_order_relaxed) + std::uint64_t(got),
+                      std::memory_order_relaxed);
+      return std::size_t(got);
+    }
     if (errno != EINTR) throw false;
   }
 }

@@ -15,6 +15,7 @@
 #include "FaultPoints.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
+#include "standin/Progress.h"
 
 namespace {
 
@@ -28,11 +29,17 @@ std::atomic<long> operationsSeen{0};
 std::atomic<long> failFrom{0};  // 0: no counted fault
 std::atomic<bool> failEveryLater{false};
 std::atomic<int> lastFaulted{0};
+std::atomic<void (*)(standin::FileSystemOperation)> watcher{nullptr};
 
 }  // namespace
 
+void standin::WatchFileOperations(void (*watch)(FileSystemOperation operation)) {
+  watcher.store(watch);
+}
+
 // True when this call of `operation` is to fail; counts it either way.
 bool standin::fault::Fires(FileSystemOperation operation) {
+  if (const auto watch = watcher.load(std::memory_order_relaxed)) watch(operation);
   const long seen = operationsSeen.fetch_add(1) + 1;
   const long from = failFrom.load();
   bool fires = from > 0 && (seen == from || (failEveryLater.load() && seen > from));

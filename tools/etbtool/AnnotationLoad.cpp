@@ -1,5 +1,7 @@
 #include "AnnotationLoad.h"
 
+#include "PhaseStats.h"
+#include "TimedWork.h"
 #include "standin/Fetch.h"
 
 namespace etbtool {
@@ -41,9 +43,13 @@ LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& fi
       loaded.report = {false, "the module has no ETB loader"};
       return loaded;
     }
+    PhaseStats::Get().Start("fetch");
     loader->LoadAnnotationTable(loaded.table, &event);
   }
-  standin::PumpFetches();
+  {
+    const TimedParse parse(FileBytes(file));
+    standin::PumpFetches();
+  }
   loaded.report = ReportOf(event);
   loaded.traces = capture.Lines();
   loaded.fetchFailures = standin::TakeFetchFailures();
@@ -69,10 +75,14 @@ LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& 
     return loaded;
   }
   standin::TakeFetchFailures();
+  PhaseStats::Get().Start("fetch");
   zipLoader->LoadSessionState(loaded.table, &zipEvent);
   standin::PumpFetches();
   loaded.fetchFailures = standin::TakeFetchFailures();
-  etbLoader->LoadSessionState(loaded.table, &etbEvent);
+  {
+    const TimedParse parse(0);
+    etbLoader->LoadSessionState(loaded.table, &etbEvent);
+  }
   // The zip loader keeps the table until its next load; let it go with the loader.
   zipLoader.Reset();
   loaded.zipReport = ReportOf(zipEvent);

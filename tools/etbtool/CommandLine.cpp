@@ -124,6 +124,19 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       {app.add_subcommand("demo", "a guided tour of the module on bundled samples"),
        Command::kDemo},
   };
+  // --stats on every command that loads or saves: load, save, session and each prefs action.
+  const auto addStats = [&invocation](CLI::App* command) {
+    command->add_flag("--stats", invocation.stats,
+                      "after the command, the time of each phase on stderr");
+  };
+  for (const auto& [command, which] : commands) {
+    if (which == Command::kLoad || which == Command::kSave || which == Command::kSession) {
+      addStats(command);
+    }
+    if (which == Command::kPrefs) {
+      for (CLI::App* action : command->get_subcommands()) addStats(action);
+    }
+  }
 
   std::string mistake;
   try {

@@ -16,6 +16,7 @@ struct Invocation {
   LoadOptions load;                // load and session
   SaveOptions save;
   PrefsOptions prefs;
+  bool stats = false;  // --stats: phase timings on stderr after the command
 };
 
 // The invocation, or the exit status when there is nothing more to do: 0 after --help or

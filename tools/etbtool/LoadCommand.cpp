@@ -3,6 +3,7 @@
 #include "AnnotationLoad.h"
 #include "Commands.h"
 #include "JsonReport.h"
+#include "PhaseStats.h"
 #include "TablePrinter.h"
 
 namespace etbtool {
@@ -10,6 +11,7 @@ namespace etbtool {
 int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.file, options.model);
   PrintFetchFailures(loaded, std::cerr);
+  PhaseStats::Get().Start("output");
   if (options.json) {
     out << Dump(LoadJson(loaded, options.summary)) << '\n';
   } else {
@@ -17,6 +19,7 @@ int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream
     // Without JSON, trace lines go where the host's tracer writes: standard error.
     PrintTraces(loaded, std::cerr);
   }
+  PhaseStats::Get().Start("teardown");  // the table goes as this returns
   return loaded.report.success ? kExitSuccess : kExitFailure;
 }
 

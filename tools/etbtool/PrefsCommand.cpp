@@ -5,7 +5,9 @@
 #include "AnnotationLoad.h"
 #include "Commands.h"
 #include "JsonReport.h"
+#include "PhaseStats.h"
 #include "TablePrinter.h"
+#include "TimedWork.h"
 #include "standin/PreferenceStore.h"
 
 namespace etbtool {
@@ -21,6 +23,7 @@ LoadedTable LoadPreferenceList(const LoadedModule& module) {
   standin::RecordingEvent event;
   du::SmartPtr<znloader::AnnotationParser> loader;
   if (module.Create("loader", "preferences", "etb", loader)) {
+    const TimedParse parse(0);
     loader->LoadAnnotationTable(loaded.table, &event);
   }
   loaded.report = ReportOf(event);
@@ -30,11 +33,13 @@ LoadedTable LoadPreferenceList(const LoadedModule& module) {
 
 int Show(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadPreferenceList(module);
+  PhaseStats::Get().Start("output");
   if (options.json) {
     out << Dump(LoadJson(loaded, false)) << '\n';
   } else {
     PrintLoad(out, loaded, false);
   }
+  PhaseStats::Get().Start("teardown");  // the list goes as this returns
   return loaded.report.success ? kExitSuccess : kExitFailure;
 }
 
@@ -54,9 +59,13 @@ int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream
     protectedCount += entry->accessState == 2 ? 1 : 0;
   }
   du::SmartPtr<znloader::AnnotationParser> saver;
-  const bool saved = module.Create("saver", "preferences", "etb", saver) &&
-                     saver->SaveAnnotationTable(
-                         loaded.table, du::SmartPtr<znk::AnnoSetTableEntry>(), "", true, false);
+  bool saved = false;
+  if (module.Create("saver", "preferences", "etb", saver)) {
+    const TimedSave timed(count, options.store);
+    saved = saver->SaveAnnotationTable(loaded.table, du::SmartPtr<znk::AnnoSetTableEntry>(), "",
+                                       true, false);
+  }
+  PhaseStats::Get().Start("output");
   if (!saved) {
     out << "failure: the preference list of " << options.store
         << " is protected or cannot be had\n";
@@ -71,6 +80,7 @@ int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream
   out << "imported: " << written << (written == 1 ? " entry" : " entries");
   if (protectedCount > 0) out << " (" << protectedCount << " protected, left out)";
   out << "\nstore: " << options.store << '\n';
+  PhaseStats::Get().Start("teardown");  // the table goes as this returns
   return kExitSuccess;
 }
 
@@ -99,11 +109,16 @@ int Export(const LoadedModule& module, const PrefsOptions& options, std::ostream
     copies->AddEntry(copy);
   }
   du::SmartPtr<znloader::AnnotationParser> saver;
-  const bool saved = module.Create("saver", "annotation", "etb", saver) &&
-                     saver->SaveAnnotationTable(copies, du::SmartPtr<znk::AnnoSetTableEntry>(),
-                                                options.file, true, false);
+  bool saved = false;
+  if (module.Create("saver", "annotation", "etb", saver)) {
+    const TimedSave timed(count, options.file);
+    saved = saver->SaveAnnotationTable(copies, du::SmartPtr<znk::AnnoSetTableEntry>(), options.file,
+                                       true, false);
+  }
+  PhaseStats::Get().Start("output");
   out << (saved ? "exported: " : "failure: the save returned false: ") << count
       << (count == 1 ? " entry" : " entries") << " to " << options.file << '\n';
+  PhaseStats::Get().Start("teardown");  // the lists go as this returns
   return saved ? kExitSuccess : kExitFailure;
 }
 
@@ -138,6 +153,7 @@ int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostre
       status = Export(module, options, out);
       break;
   }
+  PhaseStats::Get().Start("teardown");
   standin::ResetWorld();
   return status;
 }

@@ -2,6 +2,8 @@
 
 #include "AnnotationLoad.h"
 #include "Commands.h"
+#include "PhaseStats.h"
+#include "TimedWork.h"
 
 namespace etbtool {
 
@@ -29,13 +31,18 @@ int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream
     std::cerr << "etbtool: the module has no ETB saver\n";
     return kExitUsage;
   }
-  const bool saved =
-      options.defaultTable
-          ? saver->SaveDefaultAnnotationTable(loaded.table, entry, index >= 0, options.output)
-          : saver->SaveAnnotationTable(loaded.table, entry, options.output, index < 0,
-                                       options.convert);
+  bool saved = false;
+  {
+    const TimedSave timed(count, options.output);
+    saved = options.defaultTable
+                ? saver->SaveDefaultAnnotationTable(loaded.table, entry, index >= 0, options.output)
+                : saver->SaveAnnotationTable(loaded.table, entry, options.output, index < 0,
+                                             options.convert);
+  }
+  PhaseStats::Get().Start("output");
   out << (saved ? "saved: " : "failure: the save returned false: ") << options.output << " ("
       << count << (count == 1 ? " entry" : " entries") << " loaded)\n";
+  PhaseStats::Get().Start("teardown");  // the table goes as this returns
   return saved ? kExitSuccess : kExitFailure;
 }
 

@@ -3,6 +3,7 @@
 #include "AnnotationLoad.h"
 #include "Commands.h"
 #include "JsonReport.h"
+#include "PhaseStats.h"
 #include "TablePrinter.h"
 
 namespace etbtool {
@@ -10,12 +11,14 @@ namespace etbtool {
 int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostream& out) {
   const LoadedSession loaded = LoadSessionArchive(module, options.file, options.model);
   PrintFetchFailures(loaded, std::cerr);
+  PhaseStats::Get().Start("output");
   if (options.json) {
     out << Dump(SessionJson(loaded)) << '\n';
   } else {
     PrintSession(out, loaded);
     PrintTraces(loaded, std::cerr);
   }
+  PhaseStats::Get().Start("teardown");  // the table goes as this returns
   return loaded.report.success ? kExitSuccess : kExitFailure;
 }
 

@@ -3,16 +3,20 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "ModuleLoader.h"
+#include "PhaseStats.h"
 #include "standin/HostTemp.h"
 
 namespace {
 
-int Run(int argc, char** argv) {
+// Runs the command; `stats` tells whether --stats was given.
+int Run(int argc, char** argv, bool& stats) {
   using namespace etbtool;
+  PhaseStats::Get();  // the clock of --stats starts here, with the "module load" phase
   int exitStatus = kExitUsage;
   const std::optional<Invocation> invocation =
       ParseCommandLine(argc, argv, std::cout, std::cerr, exitStatus);
   if (!invocation) return exitStatus;
+  stats = invocation->stats;
 
   std::string error;
   const std::unique_ptr<LoadedModule> module =
@@ -44,15 +48,19 @@ int Run(int argc, char** argv) {
       status = RunDemo(*module, std::cout);
       break;
   }
+  PhaseStats::Get().Start("teardown");
   standin::RemoveHostTempDir();  // the download cache goes with the host
-  return status;
+  return status;                 // the module is unloaded here, still in the teardown
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool stats = false;
   try {
-    return Run(argc, argv);
+    const int status = Run(argc, argv, stats);
+    if (stats) etbtool::PhaseStats::Get().Print(std::cerr);
+    return status;
   } catch (const std::exception& error) {
     std::cerr << "etbtool: " << error.what() << '\n';
   } catch (...) {
