@@ -142,18 +142,24 @@ void BM_ModuleParseInPlace(benchmark::State& state) {
   SetCounters(state, input.file);
 }
 
+// A new table of `input` with its load requested: the fetch has copied the file, and the parse
+// waits for the host's pump.
+du::SmartPtr<znk::AnnoSetTable> StartFetchedLoad(const Input& input,
+                                                 standin::RecordingEvent& event) {
+  du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(input.path, etbbench::Road::kFetch);
+  du::SmartPtr<etb::Parser> parser(new etb::Parser);
+  parser->LoadAnnotationTable(table, &event);
+  return table;
+}
+
 // (a3) The host road with the fetch (the copy) outside the timing: only the delivery, which
 // parses the fetched file into the table, is timed. The same work as the baseline does.
 void ParseFetched(benchmark::State& state, const Input& input) {
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
     state.PauseTiming();
-    du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(input.path, etbbench::Road::kFetch);
     standin::RecordingEvent event;
-    {
-      du::SmartPtr<etb::Parser> parser(new etb::Parser);
-      parser->LoadAnnotationTable(table, &event);
-    }
+    du::SmartPtr<znk::AnnoSetTable> table = StartFetchedLoad(input, event);
     state.ResumeTiming();
     standin::PumpFetches();
     if (!FinishFetchedLoad(state, event, table, input.file.records)) break;
@@ -174,12 +180,8 @@ void BM_ModuleTeardown(benchmark::State& state) {
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
     state.PauseTiming();
-    du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(input.path, etbbench::Road::kFetch);
     standin::RecordingEvent event;
-    {
-      du::SmartPtr<etb::Parser> parser(new etb::Parser);
-      parser->LoadAnnotationTable(table, &event);
-    }
+    du::SmartPtr<znk::AnnoSetTable> table = StartFetchedLoad(input, event);
     standin::PumpFetches();
     etbbench::RemoveFetchedCopies();
     if (!LoadWasComplete(state, event, table, input.file.records)) break;
