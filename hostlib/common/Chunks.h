@@ -21,21 +21,19 @@ namespace standin {
 // may back with one huge page each.
 constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
 
-// A new chunk aligned to its size, so that the system can back it with a huge page; null when
-// the system has no memory. Chunks are never given back.
-inline char* NewChunk() {
-  void* mapped =
-      ::mmap(nullptr, 2 * kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+// New zeroed memory of `bytes` (a multiple of kChunkBytes), aligned to kChunkBytes so that the
+// system can back it with huge pages; null when the system has no memory. Never given back.
+inline char* NewChunk(std::size_t bytes = kChunkBytes) {
+  void* mapped = ::mmap(nullptr, bytes + kChunkBytes, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) return nullptr;
   char* const start = static_cast<char*>(mapped);
   const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(start) & (kChunkBytes - 1);
   char* const chunk = misalignment == 0 ? start : start + (kChunkBytes - misalignment);
-  char* const end = start + 2 * kChunkBytes;
+  char* const end = start + bytes + kChunkBytes;
   if (chunk > start) ::munmap(start, std::size_t(chunk - start));
-  if (end > chunk + kChunkBytes) {
-    ::munmap(chunk + kChunkBytes, std::size_t(end - chunk) - kChunkBytes);
-  }
-  ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
+  if (end > chunk + bytes) ::munmap(chunk + bytes, std::size_t(end - chunk) - bytes);
+  ::madvise(chunk, bytes, MADV_HUGEPAGE);
   return chunk;
 }
 

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <new>
 
+#include "Chunks.h"
 #include "SpinLock.h"
 
 namespace {
@@ -63,10 +65,23 @@ static_assert(standin::kLongestSharedText <= 255, "bucket lengths are bytes");
 // 4 MiB of buckets: large enough that most of a product's part names, which come back every
 // few tens of thousands of records between as many names that never do, are still there (with
 // half as many a product table took a tenth more memory).
+// They live in huge pages: lookups land anywhere in them, and with small pages nearly every one
+// also missed the TLB.
 constexpr std::size_t kBuckets = std::size_t{1} << 16;
-Bucket buckets[kBuckets];
+static_assert(kBuckets * sizeof(Bucket) % standin::kChunkBytes == 0, "whole chunks");
 
-Bucket& BucketOf(std::uint64_t hash) { return buckets[hash & (kBuckets - 1)]; }
+Bucket* NewBuckets() {
+  char* memory = standin::NewChunk(kBuckets * sizeof(Bucket));
+  if (memory == nullptr) throw std::bad_alloc();
+  auto* buckets = reinterpret_cast<Bucket*>(memory);
+  for (std::size_t i = 0; i < kBuckets; ++i) new (&buckets[i]) Bucket;
+  return buckets;
+}
+
+Bucket& BucketOf(std::uint64_t hash) {
+  static Bucket* const buckets = NewBuckets();  // never freed: texts outlive static order
+  return buckets[hash & (kBuckets - 1)];
+}
 
 // Moves the text at `way` to the front, the others down by one.
 void ToFront(Bucket& bucket, int way, std::uint32_t tag, std::uint8_t length, const Rep* rep) {

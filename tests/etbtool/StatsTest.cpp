@@ -1,7 +1,6 @@
 // etbtool --stats: the phase lines on stderr, and no progress line when stderr is no terminal.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -21,16 +20,28 @@ struct Phase {
   std::string volume;  // "BYTES bytes RECORDS records", or empty
 };
 
-// The stats lines of `text`, failing the test on any other line.
+// The stats lines of `text`, failing the test on any other line. A line is
+//   stats: NAME SECONDS s [BYTES bytes RECORDS records RATE MB/s]
 std::vector<Phase> PhasesOf(const std::string& text) {
-  static const std::regex kLine(
-      R"(stats: ([a-z ]+) ([0-9]+\.[0-9]{3}) s(?: ([0-9]+ bytes [0-9]+ records) [0-9.]+ MB/s)?)");
   std::vector<Phase> phases;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    std::smatch match;
-    EXPECT_TRUE(std::regex_match(line, match, kLine)) << "not a stats line: " << line;
-    if (!match.empty()) phases.push_back({match[1], std::stod(match[2]), match[3]});
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    std::size_t unit = 2;  // the "s" after the seconds
+    while (unit < w.size() && w[unit] != "s") ++unit;
+    const bool volume = unit + 7 == w.size() && w[unit + 2] == "bytes" &&
+                        w[unit + 4] == "records" && w[unit + 6] == "MB/s";
+    if (w.size() < 4 || w[0] != "stats:" || (unit + 1 != w.size() && !volume) ||
+        w[unit - 1].find_first_not_of("0123456789.") != std::string::npos) {
+      ADD_FAILURE() << "not a stats line: " << line;
+      continue;
+    }
+    std::string name = w[1];
+    for (std::size_t i = 2; i + 1 < unit; ++i) name += " " + w[i];
+    phases.push_back({name, std::stod(w[unit - 1]),
+                      volume ? w[unit + 1] + " bytes " + w[unit + 3] + " records" : ""});
   }
   return phases;
 }
