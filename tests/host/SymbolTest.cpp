@@ -120,6 +120,20 @@ TEST(Symbol, TextsPushedOutOfTheRecentOnesStayWhole) {
   EXPECT_EQ(standin::LiveSymbolTexts(), before);
 }
 
+// A long run of texts that never repeat makes lookups rare; texts that repeat again, and are
+// kept as a table keeps them, bring the lookups back, and with them the sharing.
+TEST(Symbol, SharingComesBackWhenTextsRepeatAgain) {
+  const long before = standin::LiveSymbolTexts();
+  for (int n = 0; n < 200000; ++n) EXPECT_FALSE(du::Symbol("unique " + std::to_string(n)).IsNull());
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
+  std::vector<du::Symbol> kept;
+  for (int n = 0; n < 1500000; ++n) kept.emplace_back("again");
+  EXPECT_EQ(du::Symbol("again").c_str(), kept.back().c_str());
+  EXPECT_EQ(du::Symbol("once more").c_str(), du::Symbol("once more").c_str());
+  kept.clear();
+  EXPECT_EQ(standin::LiveSymbolTexts(), before);
+}
+
 // Threads make texts of a few recent ones and of a range too large to stay recent, and give
 // back copies of texts made by other threads, so that pushes out of a bucket race with last
 // releases and with lookups.
