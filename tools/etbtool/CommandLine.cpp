@@ -134,7 +134,9 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       addStats(command);
     }
     if (which == Command::kPrefs) {
-      for (CLI::App* action : command->get_subcommands()) addStats(action);
+      for (CLI::App* action : command->get_subcommands([](CLI::App*) { return true; })) {
+        addStats(action);
+      }
     }
   }
 
