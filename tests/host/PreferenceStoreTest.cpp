@@ -165,4 +165,15 @@ TEST_F(StoreTest, ACorruptStoreIsReportedAndNeverOverwritten) {
   EXPECT_EQ(WorldDescription(), "{}");
 }
 
+TEST_F(StoreTest, ACorruptStoreIsReportedAndNeverOverwritten) {
+  dir.Write("preferences.json", "{ this is not json");
+  const std::string error = standin::UsePreferenceStore(path);
+  EXPECT_NE(error.find("not a valid preferences store"), std::string::npos) << error;
+  EXPECT_EQ(WorldDescription(), "{}") << "nothing of a half-read store";
+  EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
+  EXPECT_EQ(ReadFile(path), "{ this is not json");
+  EXPECT_EQ(standin::UsePreferenceStore(dir.path() + "/missing.json"), "") << "empty store";
+  EXPECT_EQ(WorldDescription(), "{}");
+}
+
 }  // namespace
