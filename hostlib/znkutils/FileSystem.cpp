@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 std::mutex hostTempMutex;
 std::string hostTempDir;  // guarded by hostTempMutex; empty until first use
 
-std::array<std::atomic<int>, 7> pendingFaults{};
+std::array<std::atomic<int>, 8> pendingFaults{};
 std::atomic<long> operationsSeen{0};
 std::atomic<long> failFrom{0};  // 0: no counted fault
 std::atomic<bool> failEveryLater{false};
@@ -82,6 +82,13 @@ bool CopyBytes(const std::string& from, int to) {
   if (source < 0) return false;
   struct stat info {};
   bool ok = ::fstat(source, &info) == 0 && S_ISREG(info.st_mode);
+  if (ok && Faulted(standin::FileSystemOperation::kCopyWrite)) {
+    std::vector<char> half(std::size_t(info.st_size / 2));
+    if (::pread(source, half.data(), half.size(), 0) > 0) WriteAll(to, half.data(), half.size());
+    ::close(source);
+    errno = ENOSPC;
+    return false;
+  }
   bool kernelCopy = ok;
   off_t copied = 0;
   while (ok && kernelCopy && copied < info.st_size) {

@@ -85,14 +85,16 @@ TEST_F(BackupStreamTest, AFailedWriteStillBacksUpButNeverCopies) {
 }
 
 TEST_F(BackupStreamTest, OpeningWithoutTruncStartsFromACopyOfTheTarget) {
-  dir.Write("table.etb", "old\n");
-  {
-    du::BasicBackupFstream<char> stream(target.c_str(), std::ios_base::out | std::ios_base::app);
+  for (const auto& [mode, expected] :
+       {std::pair{std::ios_base::out | std::ios_base::app, "old\nmor"},
+        std::pair{std::ios_base::in | std::ios_base::out, "mor\n"}}) {
+    dir.Write("table.etb", "old\n");
+    du::BasicBackupFstream<char> stream(target.c_str(), mode);
     ASSERT_TRUE(stream.is_open());
-    stream << "more\n";
+    stream << "mor";
     stream.close(0);
+    EXPECT_EQ(ReadFile(target), expected);
   }
-  EXPECT_EQ(ReadFile(target), "old\nmore\n");
 
   standin::FailFileSystem(standin::FileSystemOperation::kCopyFile);
   du::BasicBackupFstream<char> refused(target.c_str(), std::ios_base::out | std::ios_base::app);

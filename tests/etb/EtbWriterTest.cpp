@@ -143,6 +143,8 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
       {"backup fails", target, true, {Op::kBackupFile}, commit + target},
       {"copy fails", target, false, {Op::kCopyFile}, commit + target},
       {"copy fails over a target", target, true, {Op::kCopyFile}, commit + target},
+      {"copy fails halfway", target, false, {Op::kCopyWrite}, commit + target},
+      {"backup fails halfway", target, true, {Op::kCopyWrite}, commit + target},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -162,7 +164,9 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
   }
   for (const auto& item : fs::directory_iterator(dir.path())) {
     const std::string name = item.path().filename().string();
-    EXPECT_TRUE(name == "saved.etb" || name == "saved.etb.1" || name == "folder") << name;
+    EXPECT_TRUE(name == "saved.etb" || name == "saved.etb.1" || name == "saved.etb.2" ||
+                name == "folder")
+        << name;
   }
 
   standin::FailFileSystem(Op::kMkTempFile);

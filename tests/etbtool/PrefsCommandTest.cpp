@@ -19,8 +19,12 @@ TEST(EtbtoolPrefs, ImportShowAndExportGoThroughTheStore) {
   const std::string in =
       dir.Write("in.etb",
                 "5<@@>Bolt<@@>Torque<@@>40 Nm<@@>Check<@@>part.znd<@@>3<@@>0 a note<@@>0\n"
-                "6<@@>Nut<@@>Size<@@>M8<@@>Nut size<@@>nut.znd<@@>0<@@>1\n");
-  EXPECT_EQ(Etbtool("prefs import '" + in + "' --store '" + store + "'").status, 0);
+                "6<@@>Nut<@@>Size<@@>M8<@@>Nut size<@@>nut.znd<@@>0<@@>1\n"
+                "7<@@>Lock<@@>p<@@>v<@@>Locked<@@>lock.znd<@@>0<@@>2\n");
+  const testing_support::ToolRun imported =
+      Etbtool("prefs import '" + in + "' --store '" + store + "'");
+  EXPECT_EQ(imported.status, 0);
+  EXPECT_EQ(imported.out, "imported: 2 entries (1 protected, left out)\nstore: " + store + "\n");
 
   const testing_support::ToolRun shown = Etbtool("prefs show --json --store '" + store + "'");
   ASSERT_EQ(shown.status, 0);

@@ -29,6 +29,8 @@ TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
   const Case cases[] = {
       {"", first + "0" + S + "2\n" + second},
       {"--partial 1", first + "0" + S + "2\n"},
+      {"--partial 0", second},
+      {"--default --mark 0", first + "0" + S + "2\n" + second},
       {"--default --mark 1",
        first + "0\n" + second.substr(0, second.size() - 8) + "2" + S + "x1\n"},
       {"--default", first + "0\n" + second},
@@ -37,6 +39,7 @@ TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
       {"--model m.edz --convert", first + "0" + S + "2\n" + second},
       {"--model m.edz", first + "0" + S + "2\n" + "2" + S + "caf\xC3\x83\xC2\xA9" +
                             second.substr(second.find(S, 2))},
+      {"--default --model m.edz", first + "0\n" + second},  // default tables always convert
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
@@ -53,6 +56,8 @@ TEST(EtbtoolSave, MistakesAndFailuresHaveTheirExitStatus) {
   EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --default --mark 5").status, 2);
   EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --mark 1").status, 2);
   EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --partial 0 --default").status, 2);
+  EXPECT_EQ(Etbtool("save '" + dir.Write("empty.etb", "") + "' '" + out + "' --partial 0").status,
+            2);
   EXPECT_EQ(ReadFile(out), "<missing>");
   EXPECT_EQ(Etbtool("save '" + in + "' '" + dir.path() + "/no/out.etb'").status, 1);
   EXPECT_EQ(Etbtool("save '" + dir.path() + "/none.etb' '" + out + "'").status, 1);

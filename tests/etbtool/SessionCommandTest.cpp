@@ -35,6 +35,16 @@ TEST(EtbtoolSession, ReportsBothLoadsAndTheSessionState) {
   EXPECT_EQ(session["entry"]["sessionAstFile"], astFile);
 }
 
+// The ETB load decides the exit status: an archive without an ETB member unpacks fine.
+TEST(EtbtoolSession, TheEtbLoadDecidesTheExitStatus) {
+  ScratchDir dir;
+  const std::string archive = dir.path() + "/s.zip";
+  testing_support::WriteZip(archive, {{"s.ast", "x"}});
+  const testing_support::ToolRun run = Etbtool("session '" + archive + "' --json");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(json::parse(run.out)["zipResult"]["result"], "success");
+}
+
 TEST(EtbtoolSession, AMissingArchiveFailsBothLoads) {
   ScratchDir dir;
   const testing_support::ToolRun run = Etbtool("session '" + dir.path() + "/none.zip' --json");

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "ScratchDir.h"
+#include "standin/FileSystemFaults.h"
 #include "standin/PreferenceStore.h"
 #include "standin/TraceCapture.h"
 #include "znk/Preferences.h"
@@ -163,6 +166,14 @@ TEST_F(StoreTest, ACorruptStoreIsReportedAndNeverOverwritten) {
   EXPECT_EQ(ReadFile(path), "{ this is not json");
   EXPECT_EQ(standin::UsePreferenceStore(dir.path() + "/missing.json"), "") << "empty store";
   EXPECT_EQ(WorldDescription(), "{}");
+}
+
+TEST_F(StoreTest, ACopyThatFailsHalfwaySaysWhy) {
+  ASSERT_EQ(standin::UsePreferenceStore(path), "");
+  standin::FailFileSystem(standin::FileSystemOperation::kCopyWrite);
+  EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
+  EXPECT_EQ(standin::PreferenceSaveFailure(), std::strerror(ENOSPC));
+  EXPECT_EQ(ReadFile(path), "<missing>");
 }
 
 TEST_F(StoreTest, ACorruptStoreIsReportedAndNeverOverwritten) {

@@ -11,6 +11,7 @@
 #include "du/FileSystem.h"
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
+#include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
 #include "standin/RecordingEvent.h"
 #include "standin/ZipLimits.h"
@@ -182,6 +183,15 @@ TEST_F(ZipLoaderTest, ArchivesThatYieldNothingStillSucceed) {
   loader->LoadSessionState(table, &event);
   standin::PumpFetches();
   EXPECT_EQ(event.outcome(), Outcome::kSuccess);
+
+  // A member that cannot be unpacked names no file.
+  standin::FailFileSystem(standin::FileSystemOperation::kExtract);
+  table = SessionTable(good);
+  standin::RecordingEvent unpackEvent;
+  loader->LoadSessionState(table, &unpackEvent);
+  standin::PumpFetches();
+  EXPECT_EQ(unpackEvent.outcome(), Outcome::kSuccess);
+  EXPECT_EQ(SessionFile(table, false), "(unset)");
 }
 
 TEST_F(ZipLoaderTest, ADeliveryWithoutATableAndRepeatedCompletions) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // Fault switches of the host's file operations (du::FileSystem and du::ZipReader::Extract): a
-// faulted call fails as if the disk were full or the folder forbidden, without touching any file.
+// faulted call fails as if the disk were full or the folder forbidden, without touching any file;
+// only kCopyWrite fails halfway.
 namespace standin {
 
 enum class FileSystemOperation {
@@ -12,6 +13,8 @@ enum class FileSystemOperation {
   kUnlink,
   kRenameFile,
   kExtract,
+  // The writing of a copy (CopyFile, BackupFile): half the bytes go through, then ENOSPC.
+  kCopyWrite,
 };
 
 // The next `times` calls of one operation fail.
