@@ -16,7 +16,6 @@
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
 #include "standin/HostTemp.h"
-#include "standin/RecordingEvent.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/AnnoSetTableEntry.h"
 
@@ -90,16 +89,10 @@ int Check(const std::string& path, etbbench::Corpus corpus) {
     return 1;
   }
 
-  du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(path, etbbench::Road::kFetch);
-  standin::RecordingEvent event;
-  {
-    du::SmartPtr<etb::Parser> parser(new etb::Parser);
-    parser->LoadAnnotationTable(table, &event);
-    standin::PumpFetches();
-  }
+  du::SmartPtr<znk::AnnoSetTable> table = etbbench::FetchedTable(path);
+  const bool loaded = etbbench::LoadWithNewParser(table).succeeded();
   std::vector<etbbench::NaiveRecord> records;
-  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess ||
-      !etbbench::NaiveParse(path, records)) {
+  if (!loaded || !etbbench::NaiveParse(path, records)) {
     std::fprintf(stderr, "a load of %s failed\n", path.c_str());
     return 1;
   }

@@ -72,12 +72,12 @@ void SetCounters(benchmark::State& state, const etbbench::GeneratedFile& file) {
 // Checks a finished load outside the timing; false (with the benchmark marked failed) when the
 // load reported a failure or made the wrong number of entries. After a failure the caller leaves
 // the loop with the timer paused: the library refuses to resume a timer once an error is set.
-bool LoadWasComplete(benchmark::State& state, const standin::RecordingEvent& event,
+bool LoadWasComplete(benchmark::State& state, const standin::LoadOutcome& outcome,
                      const du::SmartPtr<znk::AnnoSetTable>& table, std::uint64_t entries) {
   unsigned int made = 0;
   table->GetNumEntries(made);
-  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
-    state.SkipWithError(("load failed: " + event.message()).c_str());
+  if (!outcome.succeeded()) {
+    state.SkipWithError(("load failed: " + outcome.message).c_str());
     return false;
   }
   if (made != entries) {
@@ -91,10 +91,10 @@ bool LoadWasComplete(benchmark::State& state, const standin::RecordingEvent& eve
 
 // After a load on the fetch road, outside the timing: checks it, drops the table and the host's
 // copy. Resumes the timer only when the load was complete; the caller leaves its loop otherwise.
-bool FinishFetchedLoad(benchmark::State& state, const standin::RecordingEvent& event,
+bool FinishFetchedLoad(benchmark::State& state, const standin::LoadOutcome& outcome,
                        du::SmartPtr<znk::AnnoSetTable>& table, std::uint64_t entries) {
   state.PauseTiming();
-  const bool complete = LoadWasComplete(state, event, table, entries);
+  const bool complete = LoadWasComplete(state, outcome, table, entries);
   table.Reset();
   etbbench::RemoveFetchedCopies();
   if (complete) state.ResumeTiming();
@@ -107,14 +107,9 @@ void BM_ModuleParse(benchmark::State& state) {
   const Input& input = TheInput();
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
-    du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(input.path, etbbench::Road::kFetch);
-    standin::RecordingEvent event;
-    {
-      du::SmartPtr<etb::Parser> parser(new etb::Parser);
-      parser->LoadAnnotationTable(table, &event);
-      standin::PumpFetches();
-    }
-    if (!FinishFetchedLoad(state, event, table, input.file.records)) break;
+    du::SmartPtr<znk::AnnoSetTable> table = etbbench::FetchedTable(input.path);
+    const standin::LoadOutcome outcome = etbbench::LoadWithNewParser(table);
+    if (!FinishFetchedLoad(state, outcome, table, input.file.records)) break;
   }
   SetCounters(state, input.file);
 }
@@ -125,15 +120,15 @@ void BM_ModuleParseInPlace(benchmark::State& state) {
   const Input& input = TheInput();
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
-    du::SmartPtr<znk::AnnoSetTable> table =
-        etbbench::MakeTable(input.path, etbbench::Road::kSessionState);
+    du::SmartPtr<znk::AnnoSetTable> table = etbbench::SessionStateTable(input.path);
     standin::RecordingEvent event;
     {
       du::SmartPtr<etb::Parser> parser(new etb::Parser);
       parser->LoadSessionState(table, &event);
     }
     state.PauseTiming();
-    const bool complete = LoadWasComplete(state, event, table, 0) &&
+    const standin::LoadOutcome outcome{event.outcome(), event.message(), event.reportCount()};
+    const bool complete = LoadWasComplete(state, outcome, table, 0) &&
                           !table->GetStructure()->GetSessionStateAnnoEntry().IsNull();
     table.Reset();
     if (!complete) break;
@@ -142,27 +137,16 @@ void BM_ModuleParseInPlace(benchmark::State& state) {
   SetCounters(state, input.file);
 }
 
-// A new table of `input` with its load requested: the fetch has copied the file, and the parse
-// waits for the host's pump.
-du::SmartPtr<znk::AnnoSetTable> StartFetchedLoad(const Input& input,
-                                                 standin::RecordingEvent& event) {
-  du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(input.path, etbbench::Road::kFetch);
-  du::SmartPtr<etb::Parser> parser(new etb::Parser);
-  parser->LoadAnnotationTable(table, &event);
-  return table;
-}
-
 // (a3) The host road with the fetch (the copy) outside the timing: only the delivery, which
 // parses the fetched file into the table, is timed. The same work as the baseline does.
 void ParseFetched(benchmark::State& state, const Input& input) {
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
     state.PauseTiming();
-    standin::RecordingEvent event;
-    du::SmartPtr<znk::AnnoSetTable> table = StartFetchedLoad(input, event);
-    state.ResumeTiming();
-    standin::PumpFetches();
-    if (!FinishFetchedLoad(state, event, table, input.file.records)) break;
+    du::SmartPtr<znk::AnnoSetTable> table = etbbench::FetchedTable(input.path);
+    const standin::LoadOutcome outcome =
+        etbbench::LoadWithNewParser(table, [&] { state.ResumeTiming(); });
+    if (!FinishFetchedLoad(state, outcome, table, input.file.records)) break;
   }
   SetCounters(state, input.file);
 }
@@ -180,11 +164,10 @@ void BM_ModuleTeardown(benchmark::State& state) {
   if (!input.ok) return state.SkipWithError("cannot write the input file");
   for ([[maybe_unused]] auto _ : state) {
     state.PauseTiming();
-    standin::RecordingEvent event;
-    du::SmartPtr<znk::AnnoSetTable> table = StartFetchedLoad(input, event);
-    standin::PumpFetches();
+    du::SmartPtr<znk::AnnoSetTable> table = etbbench::FetchedTable(input.path);
+    const standin::LoadOutcome outcome = etbbench::LoadWithNewParser(table);
     etbbench::RemoveFetchedCopies();
-    if (!LoadWasComplete(state, event, table, input.file.records)) break;
+    if (!LoadWasComplete(state, outcome, table, input.file.records)) break;
     state.ResumeTiming();
     table.Reset();
   }

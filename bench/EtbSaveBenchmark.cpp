@@ -20,7 +20,6 @@
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
 #include "standin/HostTemp.h"
-#include "standin/RecordingEvent.h"
 
 namespace {
 
@@ -60,12 +59,8 @@ Input& InputOf(std::size_t records) {
   const std::string source = input.folder + "/source.etb";
   etbbench::WriteRecords(source, records, ok, etbbench::ConfiguredCorpus());
   if (!ok) return input;
-  input.table = etbbench::MakeTable(source, etbbench::Road::kFetch);
-  {
-    du::SmartPtr<etb::Parser> parser(new etb::Parser);
-    parser->LoadAnnotationTable(input.table, nullptr);
-  }
-  standin::PumpFetches();
+  input.table = etbbench::FetchedTable(source);
+  etbbench::LoadWithNewParser(input.table);
   etbbench::RemoveFetchedCopies();
   unsigned int count = 0;
   input.table->GetNumEntries(count);

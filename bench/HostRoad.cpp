@@ -6,19 +6,29 @@
 #include <filesystem>
 
 #include "du/FileSystem.h"
+#include "etb/Parser.h"
 #include "znk/Structure.h"
 
 namespace etbbench {
 
-du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& path, Road road) {
-  du::SmartPtr<znk::Structure> structure(new znk::Structure);
-  structure->SetFileSource("product.znd");
-  if (road == Road::kFetch) {
-    structure->SetAnnoSetTableFileSource(path);
-  } else {
-    structure->SetSessionStateEtbFileName(path);
-  }
-  return du::SmartPtr<znk::AnnoSetTable>(new znk::AnnoSetTable(structure));
+namespace {
+constexpr char kProductFile[] = "product.znd";
+}
+
+du::SmartPtr<znk::AnnoSetTable> FetchedTable(const std::string& path) {
+  return standin::NewAnnotationTable(path, kProductFile);
+}
+
+du::SmartPtr<znk::AnnoSetTable> SessionStateTable(const std::string& path) {
+  du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable("", kProductFile);
+  table->GetStructure()->SetSessionStateEtbFileName(path);
+  return table;
+}
+
+standin::LoadOutcome LoadWithNewParser(const du::SmartPtr<znk::AnnoSetTable>& table,
+                                       const std::function<void()>& requested) {
+  const du::SmartPtr<etb::Parser> parser(new etb::Parser);
+  return standin::LoadAnnotationTable(*parser, table, requested);
 }
 
 void RemoveFetchedCopies() {

@@ -1,21 +1,27 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "du/SmartPtr.h"
+#include "standin/HostLoad.h"
 #include "znk/AnnoSetTable.h"
 
 // What a host sets up around a load, shared by the benchmarks and the memory probe.
 namespace etbbench {
 
-enum class Road {
-  kFetch,         // the table's file source: the host fetches (copies) the file, then it is parsed
-  kSessionState,  // the session-state ETB file: parsed in place, entries go to the structure
-};
+// A fresh table whose structure names `path` as its file source: the host fetches (copies) the
+// file, then it is parsed.
+du::SmartPtr<znk::AnnoSetTable> FetchedTable(const std::string& path);
 
-// A fresh table whose structure names `path` for the given road.
-du::SmartPtr<znk::AnnoSetTable> MakeTable(const std::string& path, Road road);
+// A fresh table whose structure names `path` as the session-state ETB file: parsed in place,
+// entries go to the structure.
+du::SmartPtr<znk::AnnoSetTable> SessionStateTable(const std::string& path);
+
+// A load of `table` by a new etb::Parser, as the host drives one (standin::LoadAnnotationTable).
+standin::LoadOutcome LoadWithNewParser(const du::SmartPtr<znk::AnnoSetTable>& table,
+                                       const std::function<void()>& requested = {});
 
 // Deletes the copies the host's fetch left in its cache; a real host would keep them, but a
 // benchmark that fetches a 100 MB file per iteration would fill the disk.

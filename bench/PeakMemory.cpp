@@ -17,7 +17,6 @@
 #include "etb/Parser.h"
 #include "standin/Fetch.h"
 #include "standin/HostTemp.h"
-#include "standin/RecordingEvent.h"
 #include "znk/AnnoSetTable.h"
 
 namespace {
@@ -41,18 +40,13 @@ int Usage() {
 
 // Answers the records made, or -1 when the load failed.
 long LoadThroughModule(const std::string& path) {
-  du::SmartPtr<znk::AnnoSetTable> table = etbbench::MakeTable(path, etbbench::Road::kFetch);
-  standin::RecordingEvent event;
-  {
-    du::SmartPtr<etb::Parser> parser(new etb::Parser);
-    parser->LoadAnnotationTable(table, &event);
-    standin::PumpFetches();
-  }
+  du::SmartPtr<znk::AnnoSetTable> table = etbbench::FetchedTable(path);
+  const bool loaded = etbbench::LoadWithNewParser(table).succeeded();
   unsigned int entries = 0;
   table->GetNumEntries(entries);
   etbbench::RemoveFetchedCopies();
   standin::RemoveHostTempDir();
-  return event.outcome() == standin::RecordingEvent::Outcome::kSuccess ? long(entries) : -1;
+  return loaded ? long(entries) : -1;
 }
 
 long LoadNaive(const std::string& path) {

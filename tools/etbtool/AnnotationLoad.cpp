@@ -1,17 +1,29 @@
 #include "AnnotationLoad.h"
 
+#include <optional>
+
 #include "PhaseStats.h"
 #include "TimedWork.h"
 #include "standin/Fetch.h"
 
 namespace etbtool {
 
-LoadReport ReportOf(const standin::RecordingEvent& event) {
-  if (event.outcome() == standin::RecordingEvent::Outcome::kSuccess) return {true, ""};
-  if (event.outcome() == standin::RecordingEvent::Outcome::kFailure) {
-    return {false, event.message()};
-  }
+namespace {
+
+LoadReport ReportOf(standin::RecordingEvent::Outcome outcome, const std::string& message) {
+  if (outcome == standin::RecordingEvent::Outcome::kSuccess) return {true, ""};
+  if (outcome == standin::RecordingEvent::Outcome::kFailure) return {false, message};
   return {false, "the loader reported nothing"};
+}
+
+LoadReport ReportOf(const standin::RecordingEvent& event) {
+  return ReportOf(event.outcome(), event.message());
+}
+
+}  // namespace
+
+LoadReport ReportOf(const standin::LoadOutcome& outcome) {
+  return ReportOf(outcome.outcome, outcome.message);
 }
 
 void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err) {
@@ -29,28 +41,22 @@ void PrintTraces(const LoadedTable& loaded, std::ostream& err) {
 LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& file,
                                const std::string& model) {
   LoadedTable loaded;
-  loaded.structure = new znk::Structure;
-  loaded.structure->SetAnnoSetTableFileSource(file);
-  if (!model.empty()) loaded.structure->SetFileSource(model);
-  loaded.table = new znk::AnnoSetTable(loaded.structure);
+  loaded.table = standin::NewAnnotationTable(file, model);
+  loaded.structure = loaded.table->GetStructure();
 
   standin::TraceCapture capture;
-  standin::RecordingEvent event;
   standin::TakeFetchFailures();  // only this load's
-  {
-    du::SmartPtr<znloader::AnnotationParser> loader;
-    if (!module.Create("loader", "annotation", "etb", loader)) {
-      loaded.report = {false, "the module has no ETB loader"};
-      return loaded;
-    }
-    PhaseStats::Get().Start("fetch");
-    loader->LoadAnnotationTable(loaded.table, &event);
+  du::SmartPtr<znloader::AnnotationParser> loader;
+  if (!module.Create("loader", "annotation", "etb", loader)) {
+    loaded.report = {false, "the module has no ETB loader"};
+    return loaded;
   }
-  {
-    const TimedParse parse(FileBytes(file));
-    standin::PumpFetches();
-  }
-  loaded.report = ReportOf(event);
+  PhaseStats::Get().Start("fetch");
+  std::optional<TimedParse> parse;  // the completion the pump delivers runs the parse
+  const standin::LoadOutcome outcome =
+      standin::LoadAnnotationTable(*loader, loaded.table, [&] { parse.emplace(FileBytes(file)); });
+  parse.reset();
+  loaded.report = ReportOf(outcome);
   loaded.traces = capture.Lines();
   loaded.fetchFailures = standin::TakeFetchFailures();
   return loaded;
@@ -59,10 +65,9 @@ LoadedTable LoadAnnotationFile(const LoadedModule& module, const std::string& fi
 LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& archive,
                                  const std::string& model) {
   LoadedSession loaded;
-  loaded.structure = new znk::Structure;
+  loaded.table = standin::NewAnnotationTable("", model);
+  loaded.structure = loaded.table->GetStructure();
   loaded.structure->SetSessionStateURL(archive);
-  if (!model.empty()) loaded.structure->SetFileSource(model);
-  loaded.table = new znk::AnnoSetTable(loaded.structure);
 
   standin::TraceCapture capture;
   standin::RecordingEvent zipEvent;

@@ -6,7 +6,7 @@
 
 #include "ModuleLoader.h"
 #include "du/SmartPtr.h"
-#include "standin/RecordingEvent.h"
+#include "standin/HostLoad.h"
 #include "standin/TraceCapture.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/Structure.h"
@@ -35,8 +35,8 @@ void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err);
 // The captured trace lines of `loaded`, as the host's tracer writes them: "[TRACER] TYPE: TEXT".
 void PrintTraces(const LoadedTable& loaded, std::ostream& err);
 
-// The report an event received, or a failure when it received none.
-LoadReport ReportOf(const standin::RecordingEvent& event);
+// The report a load's event received, or a failure when it received none.
+LoadReport ReportOf(const standin::LoadOutcome& outcome);
 
 // A new table whose structure names `file` as its annotation table (and `model`, when not
 // empty, as the product file it was loaded from), loaded through ("loader","annotation","etb")

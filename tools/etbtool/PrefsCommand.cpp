@@ -17,16 +17,16 @@ namespace {
 // The preference entries of the store, loaded through ("loader","preferences","etb").
 LoadedTable LoadPreferenceList(const LoadedModule& module) {
   LoadedTable loaded;
-  loaded.structure = new znk::Structure;
-  loaded.table = new znk::AnnoSetTable(loaded.structure);
+  loaded.table = standin::NewAnnotationTable("");
+  loaded.structure = loaded.table->GetStructure();
   standin::TraceCapture capture;
-  standin::RecordingEvent event;
+  standin::LoadOutcome outcome;
   du::SmartPtr<znloader::AnnotationParser> loader;
   if (module.Create("loader", "preferences", "etb", loader)) {
-    const TimedParse parse(0);
-    loader->LoadAnnotationTable(loaded.table, &event);
+    const TimedParse parse(0);  // the preferences loader reads the store before it returns
+    outcome = standin::LoadAnnotationTable(*loader, loaded.table);
   }
-  loaded.report = ReportOf(event);
+  loaded.report = ReportOf(outcome);
   loaded.traces = capture.Lines();
   return loaded;
 }
