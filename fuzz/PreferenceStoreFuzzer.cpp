@@ -12,9 +12,9 @@
 #include "FuzzHost.h"
 #include "etb/EtbPreferencesWriter.h"
 #include "etb/PreferencesParser.h"
+#include "standin/HostLoad.h"
 #include "standin/HostTemp.h"
 #include "standin/PreferenceStore.h"
-#include "standin/RecordingEvent.h"
 #include "standin/TraceCapture.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/World.h"
@@ -42,10 +42,9 @@ std::string Content(const std::string& path) {
 
 // The list's entries, one line each.
 std::vector<std::string> LoadList() {
-  du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
-  standin::RecordingEvent event;
-  etb::PreferencesParser().LoadAnnotationTable(table, &event);
-  if (event.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+  const du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable("");
+  etb::PreferencesParser loader;
+  if (!standin::LoadAnnotationTable(loader, table).succeeded()) {
     fuzzhost::Fail(kTarget, "the preferences load did not succeed");
   }
   std::vector<std::string> lines;
