@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "EtbFiles.h"
 #include "du/FileSystem.h"
@@ -33,55 +34,67 @@ struct BackupStreamTest : testing::Test {
   std::string target = dir.path() + "/table.etb";
 };
 
-TEST_F(BackupStreamTest, CommitCreatesAMissingTargetWithoutBackup) {
-  du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
-  ASSERT_TRUE(stream.is_open());
-  EXPECT_EQ(TemporaryFiles().size(), 1U);
-  stream << "new\n";
-  EXPECT_EQ(ReadFile(target), "<missing>") << "never written in place";
-  stream.close(10);
-  EXPECT_EQ(stream.rdstate(), 0);
-  EXPECT_EQ(ReadFile(target), "new\n");
-  EXPECT_FALSE(fs::exists(target + ".1"));
-  EXPECT_TRUE(TemporaryFiles().empty());
-
-  stream.close(10);  // nothing open any more
-  EXPECT_TRUE(stream.fail());
-  EXPECT_EQ(ReadFile(target), "new\n");
-}
-
-TEST_F(BackupStreamTest, CommitBacksUpAnExistingTargetFirst) {
-  dir.Write("table.etb", "old\n");
-  {
+TEST_F(BackupStreamTest, CommitReplacesTheTargetOnlyWhenEveryStepWorked) {
+  using Op = standin::FileSystemOperation;
+  struct Case {
+    const char* name;
+    bool existing, failedWrite;
+    std::optional<Op> fault;
+    const char *target, *backup;  // nullptr: whatever
+    bool committed;
+  };
+  const Case cases[] = {
+      {"new target", false, false, std::nullopt, "new\n", "<missing>", true},
+      {"existing target", true, false, std::nullopt, "new\n", "old\n", true},
+      {"a failed write still backs up", true, true, std::nullopt, "old\n", "old\n", false},
+      {"backup fails", true, false, Op::kBackupFile, "old\n", nullptr, false},
+      {"copy fails", true, false, Op::kCopyFile, "old\n", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(target);
+    fs::remove(target + ".1");
+    if (c.existing) dir.Write("table.etb", "old\n");
     du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
+    ASSERT_TRUE(stream.is_open());
+    EXPECT_EQ(TemporaryFiles().size(), 1U);
     stream << "new\n";
+    EXPECT_EQ(ReadFile(target), c.existing ? "old\n" : "<missing>") << "never written in place";
+    if (c.failedWrite) stream.setstate(std::ios_base::badbit);
+    if (c.fault) standin::FailFileSystem(*c.fault);
     stream.close(10);
-    EXPECT_EQ(stream.rdstate(), 0);
+    standin::ClearFileSystemFaults();
+    EXPECT_EQ(!stream.fail(), c.committed);
+    EXPECT_EQ(ReadFile(target), c.target);
+    if (c.backup != nullptr) {
+      EXPECT_EQ(ReadFile(target + ".1"), c.backup);
+    }
+    EXPECT_TRUE(TemporaryFiles().empty());
+    stream.close(10);  // nothing open any more
+    EXPECT_TRUE(stream.fail());
   }
-  EXPECT_EQ(ReadFile(target), "new\n");
-  EXPECT_EQ(ReadFile(target + ".1"), "old\n");
 }
 
-TEST_F(BackupStreamTest, DestroyingWithoutCommitLeavesTheTargetAlone) {
+TEST_F(BackupStreamTest, WhatIsNeverCommittedLeavesTheTargetAlone) {
   dir.Write("table.etb", "old\n");
   {
     du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
     stream << "half";
   }
-  EXPECT_EQ(ReadFile(target), "old\n");
   EXPECT_TRUE(TemporaryFiles().empty());
-}
-
-TEST_F(BackupStreamTest, AFailedWriteStillBacksUpButNeverCopies) {
-  dir.Write("table.etb", "old\n");
   du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
-  stream << "new\n";
-  stream.setstate(std::ios_base::badbit);  // as a failed write leaves it
+  stream << "dropped\n";
+  const std::string other = dir.path() + "/other.etb";
+  stream.open(other.c_str(), kSaveMode);  // a second open drops the first output
+  EXPECT_EQ(TemporaryFiles().size(), 1U);
+  stream << "kept\n";
   stream.close(10);
-  EXPECT_FALSE(stream.good());
   EXPECT_EQ(ReadFile(target), "old\n");
-  EXPECT_EQ(ReadFile(target + ".1"), "old\n");
-  EXPECT_TRUE(TemporaryFiles().empty());
+  EXPECT_EQ(ReadFile(other), "kept\n");
+
+  standin::FailFileSystem(standin::FileSystemOperation::kMkTempFile);
+  du::BasicBackupFstream<char> noTemporary(target.c_str(), kSaveMode);
+  EXPECT_FALSE(noTemporary.is_open());
 }
 
 TEST_F(BackupStreamTest, OpeningWithoutTruncStartsFromACopyOfTheTarget) {
@@ -101,36 +114,6 @@ TEST_F(BackupStreamTest, OpeningWithoutTruncStartsFromACopyOfTheTarget) {
   EXPECT_FALSE(refused.is_open());
   EXPECT_TRUE(refused.fail());
   EXPECT_TRUE(TemporaryFiles().empty()) << "the temporary name is not left behind";
-}
-
-TEST_F(BackupStreamTest, ASecondOpenDropsTheFirstOutputUncommitted) {
-  dir.Write("table.etb", "old\n");
-  du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
-  stream << "dropped\n";
-  const std::string other = dir.path() + "/other.etb";
-  stream.open(other.c_str(), kSaveMode);
-  EXPECT_EQ(TemporaryFiles().size(), 1U);
-  stream << "kept\n";
-  stream.close(10);
-  EXPECT_EQ(ReadFile(target), "old\n");
-  EXPECT_EQ(ReadFile(other), "kept\n");
-}
-
-TEST_F(BackupStreamTest, CommitFailuresSetFailbitAndLeaveTheTarget) {
-  for (standin::FileSystemOperation fault :
-       {standin::FileSystemOperation::kBackupFile, standin::FileSystemOperation::kCopyFile}) {
-    dir.Write("table.etb", "old\n");
-    du::BasicBackupFstream<char> stream(target.c_str(), kSaveMode);
-    stream << "new\n";
-    standin::FailFileSystem(fault);
-    stream.close(10);
-    EXPECT_TRUE(stream.fail());
-    EXPECT_EQ(ReadFile(target), "old\n");
-    EXPECT_TRUE(TemporaryFiles().empty());
-  }
-  standin::FailFileSystem(standin::FileSystemOperation::kMkTempFile);
-  du::BasicBackupFstream<char> noTemporary(target.c_str(), kSaveMode);
-  EXPECT_FALSE(noTemporary.is_open());
 }
 
 }  // namespace

@@ -81,35 +81,18 @@ TEST(PreferencesLoader, ReadsEverySetInListOrder) {
 }
 
 TEST(PreferencesLoader, AnyProtectionButTheColoursMakesAnEntryProtected) {
-  struct Case {
-    const char* name;
-    bool listProtected;
-    bool setProtected;
-    const char* protectedKey;
-    int accessState;
-  };
-  const Case cases[] = {
-      {"nothing", false, false, nullptr, 0},
-      {"the list", true, false, nullptr, 2},
-      {"the set", false, true, nullptr, 2},
-      {"PropertyName", false, false, "PropertyName", 2},
-      {"PropertyValue", false, false, "PropertyValue", 2},
-      {"Name", false, false, "Name", 2},
-      {"File", false, false, "File", 2},
-      {"AnnotationType", false, false, "AnnotationType", 2},
-      {"Comment", false, false, "Comment", 2},
-      {"Color", false, false, "Color", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  // What is protected: the list, the set, or one key of the set ("" for none).
+  for (const std::string what : {"", "list", "set", "PropertyName", "PropertyValue", "Name", "File",
+                                 "AnnotationType", "Comment", "Color"}) {
+    SCOPED_TRACE(what);
     standin::ResetWorld();
     du::SmartPtr<znk::Preferences> set = AddFullSet("x");
-    List()->isProtected = c.listProtected;
-    set->isProtected = c.setProtected;
-    if (c.protectedKey != nullptr) set->ProtectValue(c.protectedKey);
+    List()->isProtected = what == "list";
+    set->isProtected = what == "set";
+    if (what.size() > 3) set->ProtectValue(what);
     du::SmartPtr<znk::AnnoSetTable> table = LoadList();
     ASSERT_EQ(DescribeEntries(*table).size(), 1U);
-    EXPECT_EQ(table->GetEntry(0)->accessState, c.accessState);
+    EXPECT_EQ(table->GetEntry(0)->accessState, what.empty() || what == "Color" ? 0 : 2);
   }
 }
 
@@ -183,23 +166,6 @@ TEST_F(PreferencesSaverTest, WithoutATableOnlyTheGivenEntryIsWritten) {
   EXPECT_EQ(ListedNames(), std::vector<std::string>{"solo"});
 }
 
-TEST_F(PreferencesSaverTest, EverySetCarriesAllSevenKeys) {
-  entries[0]->comment = "note";
-  entries[0]->color = dg::Color(0xF0000001U, true);
-  ASSERT_TRUE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
-  const du::SmartPtr<znk::Preferences> set = List()->GetPreferences(0, false);
-  std::vector<std::string> keys;
-  for (const auto& [key, value] : set->GetValues()) keys.push_back(key);
-  EXPECT_EQ(keys, (std::vector<std::string>{"AnnotationType", "Color", "Comment", "File", "Name",
-                                            "PropertyName", "PropertyValue"}));
-  int color = 0;
-  bool ignored = false;
-  ASSERT_TRUE(set->GetInt("Color", color, ignored));
-  EXPECT_EQ(color, int(0xF0000001U)) << "stored as a negative int with the same bits";
-  ASSERT_TRUE(List()->GetPreferences(2, false)->GetInt("Color", color, ignored));
-  EXPECT_EQ(color, int(dg::Color().GetAsHexUI())) << "written also without hasColor";
-}
-
 TEST_F(PreferencesSaverTest, AProtectedListIsLeftAsItWas) {
   AddFullSet("kept");
   List()->isProtected = true;
@@ -216,11 +182,17 @@ TEST_F(PreferencesSaverTest, RoundTripThroughTheStoreFile) {
   entries[0]->comment = "line one\nline two";
   entries[0]->file = "caf\xE9.znd";  // not UTF-8: kept as bytes
   entries[0]->annotationType = 9;
-  entries[0]->color = dg::Color(0x80FF00AAU, true);
+  entries[0]->color = dg::Color(0x80FF00AAU, true);  // a negative int in the store, same bits
   entries[0]->hasColor = true;
   entries[4]->extraText1 = "not stored";
   ASSERT_TRUE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
   ASSERT_TRUE(std::filesystem::exists(store));
+  std::vector<std::string> keys;  // every set carries all seven, also without a colour or text
+  for (const auto& [key, value] : List()->GetPreferences(1, false)->GetValues()) {
+    keys.push_back(key);
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"AnnotationType", "Color", "Comment", "File", "Name",
+                                            "PropertyName", "PropertyValue"}));
 
   ASSERT_EQ(standin::UsePreferenceStore(store), "");
   du::SmartPtr<znk::AnnoSetTable> loaded = LoadList();
@@ -236,7 +208,7 @@ TEST_F(PreferencesSaverTest, RoundTripThroughTheStoreFile) {
     EXPECT_EQ(back->annotationType, original->annotationType);
     EXPECT_STREQ(back->comment.safe_c_str(), original->comment.safe_c_str());
     EXPECT_EQ(back->color, original->color);
-    EXPECT_TRUE(back->hasColor);
+    EXPECT_TRUE(back->hasColor) << "written also without hasColor";
     EXPECT_TRUE(back->isPreference);
     EXPECT_EQ(back->accessState, 0);
     EXPECT_TRUE(back->extraText1.IsNull()) << "extra texts are no part of the layout";

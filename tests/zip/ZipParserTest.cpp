@@ -9,7 +9,6 @@
 #include "EtbFiles.h"
 #include "ZipFiles.h"
 #include "du/FileSystem.h"
-#include "etb/Parser.h"
 #include "standin/Fetch.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
@@ -43,6 +42,27 @@ std::string SessionFile(const du::SmartPtr<znk::AnnoSetTable>& table, bool ast) 
   }
   return name.IsNull() ? "(unset)" : name.c_str();
 }
+
+// The host's temporary folder made anew under `parent` for one test, then put back.
+class HostTempUnder {
+ public:
+  explicit HostTempUnder(const std::string& parent) {
+    if (const char* tmp = std::getenv("TMPDIR")) previous_ = tmp;
+    standin::RemoveHostTempDir();
+    ::setenv("TMPDIR", parent.c_str(), 1);
+  }
+  ~HostTempUnder() {
+    standin::RemoveHostTempDir();
+    if (previous_.empty()) {
+      ::unsetenv("TMPDIR");
+    } else {
+      ::setenv("TMPDIR", previous_.c_str(), 1);
+    }
+  }
+
+ private:
+  std::string previous_;
+};
 
 struct ZipLoaderTest : testing::Test {
   ScratchDir dir;
@@ -111,10 +131,8 @@ TEST(ZipSession, AnUndottedSourceNeverRenamesAUsersFileOutsideTheCache) {
   dir.Write("my.zip", "the user's own archive");
   const std::string source = dir.path() + "/sessionfile";
   WriteZip(source, {{"s.etb", "1<@@>A<@@>B<@@>C<@@>D<@@>f.znd<@@>0\n"}});
-  const std::string previousTmp = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "";
-  standin::RemoveHostTempDir();
-  ::setenv("TMPDIR", tmp.c_str(), 1);
   {
+    const HostTempUnder hostTemp(tmp);
     du::SmartPtr<zip::ZipParser> loader(new zip::ZipParser);
     standin::RecordingEvent event;
     du::SmartPtr<znk::AnnoSetTable> table = SessionTable(source);
@@ -124,12 +142,6 @@ TEST(ZipSession, AnUndottedSourceNeverRenamesAUsersFileOutsideTheCache) {
     EXPECT_EQ(ReadFile(SessionFile(table, false)), "1<@@>A<@@>B<@@>C<@@>D<@@>f.znd<@@>0\n");
   }
   EXPECT_EQ(ReadFile(dir.path() + "/my.zip"), "the user's own archive");
-  standin::RemoveHostTempDir();
-  if (previousTmp.empty()) {
-    ::unsetenv("TMPDIR");
-  } else {
-    ::setenv("TMPDIR", previousTmp.c_str(), 1);
-  }
 }
 
 TEST_F(ZipLoaderTest, ReportsEachFailureItsOwnWay) {
@@ -194,11 +206,15 @@ TEST_F(ZipLoaderTest, ArchivesThatYieldNothingStillSucceed) {
   EXPECT_EQ(SessionFile(table, false), "(unset)");
 }
 
-TEST_F(ZipLoaderTest, ADeliveryWithoutATableAndRepeatedCompletions) {
+TEST_F(ZipLoaderTest, CopiesShareTheTableAndADeliveryWithoutOneDoesNothing) {
   const std::string archive = dir.path() + "/s.zip";
   WriteZip(archive, {{"s.etb", "S"}});
   du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
   loader->LoadSessionState(table, &event);
+  {
+    const zip::ZipParser copy(*loader);
+    EXPECT_EQ(table->GetReferenceCount(), 3);
+  }
   *loader = zip::ZipParser();  // forgets table and event while the fetch is out
   standin::RecordingEvent second;
   EXPECT_EQ(table->GetReferenceCount(), 1);
@@ -215,27 +231,11 @@ TEST_F(ZipLoaderTest, ADeliveryWithoutATableAndRepeatedCompletions) {
   EXPECT_TRUE(loader->OnProgress(1, 1));
 }
 
-TEST_F(ZipLoaderTest, CopiesShareTheRememberedTable) {
-  const std::string archive = dir.path() + "/s.zip";
-  WriteZip(archive, {{"s.etb", "S"}});
-  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
-  loader->LoadSessionState(table, &event);
-  {
-    zip::ZipParser copy(*loader);
-    EXPECT_EQ(table->GetReferenceCount(), 3);
-  }
-  standin::PumpFetches();
-  EXPECT_EQ(event.outcome(), Outcome::kSuccess);
-}
-
 // Hostile archives: nothing is written outside the host's temporary folder, whatever the names.
 TEST_F(ZipLoaderTest, HostileMembersNeverLandOutsideTheTemporaryFolder) {
   const std::string outer = dir.path() + "/outer";
   fs::create_directories(outer);
-  const char* previousTmp = std::getenv("TMPDIR");
-  const std::string savedTmp = previousTmp != nullptr ? previousTmp : "";
-  standin::RemoveHostTempDir();
-  ::setenv("TMPDIR", outer.c_str(), 1);
+  const HostTempUnder under(outer);
   const std::string hostTemp = du::FileSystem::GetTempDir(true);
   ASSERT_EQ(fs::path(hostTemp).parent_path(), outer);
   const std::uint64_t limit = standin::GetZipMemberSizeLimit();
@@ -268,34 +268,7 @@ TEST_F(ZipLoaderTest, HostileMembersNeverLandOutsideTheTemporaryFolder) {
   for (const auto& item : fs::directory_iterator(dir.path())) {
     EXPECT_TRUE(item.path() == archive || item.path() == outer) << item.path();
   }
-
   standin::SetZipMemberSizeLimit(limit);
-  standin::RemoveHostTempDir();
-  if (previousTmp != nullptr) {
-    ::setenv("TMPDIR", savedTmp.c_str(), 1);
-  } else {
-    ::unsetenv("TMPDIR");
-  }
-}
-
-// The whole road: the zip loader unpacks, the ETB loader reads the session-state file.
-TEST_F(ZipLoaderTest, TheEtbLoaderThenReadsTheSessionState) {
-  const std::string archive = dir.path() + "/session.zip";
-  WriteZip(archive, {{"state.etb", "3<@@>C<@@>P<@@>V<@@>N<@@>s.ast<@@>15<@@>0 note<@@>0<@@>x\n"},
-                     {"state.ast", "view data"}});
-  du::SmartPtr<znk::AnnoSetTable> table = SessionTable(archive);
-  loader->LoadSessionState(table, &event);
-  standin::PumpFetches();
-  du::SmartPtr<etb::Parser> etbLoader(new etb::Parser);
-  standin::RecordingEvent etbEvent;
-  etbLoader->LoadSessionState(table, &etbEvent);
-  EXPECT_EQ(etbEvent.outcome(), Outcome::kSuccess);
-  const du::SmartPtr<znk::AnnoSetTableEntry>& entry =
-      table->GetStructure()->GetSessionStateAnnoEntry();
-  ASSERT_FALSE(entry.IsNull());
-  EXPECT_EQ(testing_support::Describe(*entry), "3|C|P|V|N|s.znd|16|0|0|-|-|-");
-  EXPECT_EQ(entry->sessionAstFile, du::Symbol(temp + "state.ast"));
-  EXPECT_TRUE(table->IsEmpty());
 }
 
 }  // namespace
