@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FuzzHost.h"
 #include "du/FileSystem.h"
 #include "du/SmartPtr.h"
 #include "du/Symbol.h"
@@ -17,8 +18,6 @@
 #include "standin/Fetch.h"
 #include "standin/HostLoad.h"
 #include "standin/HostTemp.h"
-#include "standin/Ledger.h"
-#include "standin/Pool.h"
 #include "standin/RecordingEvent.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/ComponentNode.h"
@@ -40,27 +39,16 @@ constexpr unsigned kAcrossBlocks = 3U << 4;
 constexpr unsigned kOverlongFirstLine = 1U << 6;
 constexpr std::size_t kFirstBlockBytes = 64 * 1024 - 1;
 
-struct Baseline {
-  std::string folder;   // ours, under the system temp folder
+constexpr char kTarget[] = "EtbParseFuzzer";
+
+struct State {
   std::string path;     // the one input file, rewritten for every input
   fs::path fetchCache;  // where the host's fetch leaves its copies
-  long refCounted = 0;
-  long symbolTexts = 0;
+  fuzzhost::Baseline baseline;
 };
+State* state = nullptr;
 
-Baseline* baseline = nullptr;
-
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "EtbParseFuzzer: %s\n", what);
-  std::fflush(stderr);
-  __builtin_trap();
-}
-
-void RemoveOurFiles() {
-  std::error_code ignored;
-  if (baseline != nullptr) fs::remove_all(baseline->folder, ignored);
-  standin::RemoveHostTempDir();
-}
+[[noreturn]] void Fail(const char* what) { fuzzhost::Fail(kTarget, what); }
 
 std::string FileContent(unsigned mode, const std::uint8_t* data, std::size_t size) {
   std::string content;
@@ -92,9 +80,9 @@ void LoadOnce(unsigned mode, const std::string& content) {
   if ((mode & kSessionAstFile) != 0) structure->SetSessionStateAstFileName("session.ast");
   const bool sessionLoad = (mode & kSessionState) != 0;
   if (sessionLoad) {
-    structure->SetSessionStateEtbFileName(baseline->path);
+    structure->SetSessionStateEtbFileName(state->path);
   } else {
-    structure->SetAnnoSetTableFileSource(baseline->path);
+    structure->SetAnnoSetTableFileSource(state->path);
   }
   du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable(structure));
 
@@ -130,42 +118,25 @@ void LoadOnce(unsigned mode, const std::string& content) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  baseline = new Baseline;
-  // Every input is written, fetched (copied) and deleted: on a memory file system that costs no
-  // disk I/O. The host's temporary folder follows TMPDIR too.
-  std::error_code error;
-  if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", error)) {
-    ::setenv("TMPDIR", "/dev/shm", 0);
-  }
-  std::string pattern = du::FileSystem::GetTempDir(false) + "/etb-fuzz-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder");
-  baseline->folder = pattern;
-  baseline->path = pattern + "/input.etb";
-  baseline->fetchCache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
-  std::atexit(RemoveOurFiles);
-  standin::EnableReferenceLedger(true);
-  baseline->refCounted = standin::LiveRefCountedObjects();
-  baseline->symbolTexts = standin::LiveSymbolTexts();
+  state = new State;
+  state->path = fuzzhost::MakeScratchFolder(kTarget) + "/input.etb";
+  state->fetchCache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
+  state->baseline = fuzzhost::Take();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const unsigned mode = size > 0 ? data[0] : 0U;
   const std::string content = size > 0 ? FileContent(mode, data + 1, size - 1) : std::string();
-  if (!WriteFile(baseline->path, content)) Fail("cannot write the input file");
+  if (!WriteFile(state->path, content)) Fail("cannot write the input file");
 
   LoadOnce(mode, content);
 
-  if (standin::CancelFetches() != 0) Fail("a fetch was left pending");
-  if (!standin::TakeLedgerViolations().empty()) Fail("reference ledger breach");
-  if (!standin::OutstandingReferences().empty()) Fail("a reference is still held");
-  if (standin::GetPoolCounters().liveObjects != 0) Fail("pooled objects left alive");
-  if (standin::LiveRefCountedObjects() != baseline->refCounted) Fail("objects left alive");
-  if (standin::LiveSymbolTexts() != baseline->symbolTexts) Fail("symbol texts left alive");
+  fuzzhost::CheckClean(kTarget, state->baseline);
   // The host's fetch leaves a copy of every fetched file in its cache; without this the fuzzer
   // would fill the disk.
   std::error_code ignored;
-  for (fs::directory_iterator cached(baseline->fetchCache, ignored), end; cached != end;
+  for (fs::directory_iterator cached(state->fetchCache, ignored), end; cached != end;
        cached.increment(ignored)) {
     fs::remove(cached->path(), ignored);
   }

@@ -27,12 +27,6 @@ constexpr char kTarget[] = "EtbRoundTripFuzzer";
 std::string folder;  // TMPDIR: the two files and the host's temporary folder
 fuzzhost::Baseline baseline;
 
-void RemoveOurFiles() {
-  standin::RemoveHostTempDir();
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
-}
-
 // What a saved and reloaded entry keeps of an entry.
 struct Kept {
   std::vector<std::string> texts;  // columns 2 to 6, 10 and 11: "=" and the text, or "unset"
@@ -97,13 +91,7 @@ std::vector<Kept> EntriesOf(const du::SmartPtr<znk::AnnoSetTable>& table) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::error_code error;
-  const std::string base = fs::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
-  std::string pattern = base + "/etb-round-trip-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
-  folder = pattern;
-  ::setenv("TMPDIR", pattern.c_str(), 1);  // the host's temporary folder goes in here too
-  std::atexit(RemoveOurFiles);
+  folder = fuzzhost::MakeScratchFolder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }

@@ -27,13 +27,6 @@ constexpr char kTarget[] = "PreferenceStoreFuzzer";
 std::string folder;
 fuzzhost::Baseline baseline;
 
-void RemoveOurFiles() {
-  standin::ResetWorld();
-  standin::RemoveHostTempDir();
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
-}
-
 std::string Content(const std::string& path) {
   std::ostringstream bytes;
   bytes << std::ifstream(path, std::ios::binary).rdbuf();
@@ -65,10 +58,8 @@ std::vector<std::string> LoadList() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string pattern = fs::temp_directory_path().string() + "/prefs-fuzz-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
-  folder = pattern;
-  std::atexit(RemoveOurFiles);
+  folder = fuzzhost::MakeScratchFolder(kTarget);
+  std::atexit(standin::ResetWorld);  // the world's store file is in the folder
   baseline = fuzzhost::Take();
   return 0;
 }

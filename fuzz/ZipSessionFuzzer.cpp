@@ -29,26 +29,14 @@ struct State {
 };
 State* state = nullptr;
 
-void RemoveOurFiles() {
-  standin::RemoveHostTempDir();
-  std::error_code ignored;
-  if (state != nullptr) fs::remove_all(state->outer, ignored);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   state = new State;
-  std::error_code error;
-  const std::string base = fs::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
-  std::string pattern = base + "/zip-fuzz-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
-  state->outer = pattern;
-  state->scratch = pattern + "/scratch";
+  state->outer = fuzzhost::MakeScratchFolder(kTarget);
+  state->scratch = state->outer + "/scratch";
   fs::create_directories(state->scratch);
-  ::setenv("TMPDIR", pattern.c_str(), 1);  // the host's temporary folder goes in here too
   standin::SetZipMemberSizeLimit(1 << 20);
-  std::atexit(RemoveOurFiles);
   state->baseline = fuzzhost::Take();
   return 0;
 }
