@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "EtbFiles.h"
 #include "standin/HostLoad.h"
@@ -104,39 +105,26 @@ TEST(EtbRecords, EachLineBecomesWhatItsColumnsSay) {
 }
 
 TEST(EtbRecords, IntegerColumnsReadExactlyAsTheCLibrarysAtoi) {
-  const char* const numbers[] = {"0",
-                                 "-0",
-                                 "  +12",
-                                 "\t-7x",
-                                 "12e3",
-                                 "0x10",
-                                 "--1",
-                                 "+-1",
-                                 "",
-                                 " ",
-                                 "2147483647",
-                                 "2147483648",
-                                 "-2147483649",
-                                 "99999999999",
-                                 "-99999999999",
-                                 "4294967296",
-                                 "9223372036854775807",
-                                 "9223372036854775808",
-                                 "-9223372036854775808",
-                                 "-9223372036854775809",
-                                 "123456789012345678901234567890",
-                                 "\v\f 42"};
+  // Column 1 of each record, one a line.
+  const std::string column1 =
+      "0\n-0\n  +12\n\t-7x\n12e3\n0x10\n--1\n+-1\n\n \n2147483647\n2147483648\n-2147483649\n"
+      "99999999999\n-99999999999\n4294967296\n9223372036854775807\n9223372036854775808\n"
+      "-9223372036854775808\n-9223372036854775809\n123456789012345678901234567890\n\v\f 42\n";
+  std::vector<std::string> numbers;
   std::string text;
-  for (const char* number : numbers)
-    text += std::string(number) + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0\n";
+  std::istringstream lines(column1);
+  for (std::string number; std::getline(lines, number);) {
+    numbers.push_back(number);
+    text += number + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0\n";
+  }
   ScratchDir dir;
   du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("numbers.etb", text));
   ASSERT_TRUE(LoadAnnotations(table).success);
   unsigned int count = 0;
   table->GetNumEntries(count);
-  ASSERT_EQ(count, std::size(numbers));
+  ASSERT_EQ(count, numbers.size());
   for (unsigned int i = 0; i < count; ++i) {
-    EXPECT_EQ(table->GetEntry(i)->GetCompId(), std::atoi(numbers[i])) << '"' << numbers[i] << '"';
+    EXPECT_EQ(table->GetEntry(i)->GetCompId(), std::atoi(numbers[i].c_str())) << numbers[i];
   }
 }
 

@@ -50,18 +50,21 @@ TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
 
 TEST(EtbtoolSave, MistakesAndFailuresHaveTheirExitStatus) {
   ScratchDir dir;
-  const std::string in = dir.Write("in.etb", kInput);
   const std::string out = dir.path() + "/out.etb";
-  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --partial 2").status, 2);
-  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --default --mark 5").status, 2);
-  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --mark 1").status, 2);
-  EXPECT_EQ(Etbtool("save '" + in + "' '" + out + "' --partial 0 --default").status, 2);
-  EXPECT_EQ(Etbtool("save '" + dir.Write("empty.etb", "") + "' '" + out + "' --partial 0").status,
-            2);
-  EXPECT_EQ(ReadFile(out), "<missing>");
-  EXPECT_EQ(Etbtool("save '" + in + "' '" + dir.path() + "/no/out.etb'").status, 1);
-  EXPECT_EQ(Etbtool("save '" + dir.path() + "/none.etb' '" + out + "'").status, 1);
-  EXPECT_EQ(ReadFile(out), "<missing>");
+  const std::string inOut = "'" + dir.Write("in.etb", kInput) + "' '" + out + "'";
+  const std::pair<std::string, int> cases[] = {
+      {inOut + " --partial 2", 2},
+      {inOut + " --default --mark 5", 2},
+      {inOut + " --mark 1", 2},
+      {inOut + " --partial 0 --default", 2},
+      {"'" + dir.Write("empty.etb", "") + "' '" + out + "' --partial 0", 2},
+      {"'" + dir.path() + "/in.etb' '" + dir.path() + "/no/out.etb'", 1},
+      {"'" + dir.path() + "/none.etb' '" + out + "'", 1},
+  };
+  for (const auto& [arguments, status] : cases) {
+    EXPECT_EQ(Etbtool("save " + arguments).status, status) << arguments;
+    EXPECT_EQ(ReadFile(out), "<missing>");
+  }
 }
 
 }  // namespace
