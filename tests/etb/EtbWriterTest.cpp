@@ -126,6 +126,7 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
     bool existing;
     std::vector<Op> faults;
     std::string message;
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // a full disk: no file may grow past it
   };
   const std::string commit = "Failed to commit annotation set table changes: ";
   const Case cases[] = {
@@ -145,7 +146,10 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
       {"copy fails over a target", target, true, {Op::kCopyFile}, commit + target},
       {"copy fails halfway", target, false, {Op::kCopyWrite}, commit + target},
       {"backup fails halfway", target, true, {Op::kCopyWrite}, commit + target},
+      {"full disk", target, true, {}, commit + target, 16},
   };
+  // A write past the limit then fails with EFBIG instead of ending the process.
+  const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(target);
@@ -153,7 +157,14 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
     const std::string before = ReadFile(c.target);
     for (Op fault : c.faults) standin::FailFileSystem(fault);
     standin::TraceCapture capture;
-    EXPECT_FALSE(writer.SaveAnnotationTable(table, EntryPtr(), c.target, true, false));
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = std::min(c.fileSizeLimit, previous.rlim_cur);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool saved = writer.SaveAnnotationTable(table, EntryPtr(), c.target, true, false);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_FALSE(saved);
     ASSERT_EQ(capture.Lines().size(), 1U);
     EXPECT_EQ(capture.Lines()[0].tracer, "etb::EtbWriter");
     EXPECT_EQ(capture.Lines()[0].type, 3);
@@ -162,6 +173,7 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
     EXPECT_TRUE(fs::is_empty(du::FileSystem::GetTempDir(true))) << "a temporary file is left";
     standin::ClearFileSystemFaults();
   }
+  std::signal(SIGXFSZ, previousSignal);
   for (const auto& item : fs::directory_iterator(dir.path())) {
     EXPECT_EQ(item.path().filename().string().rfind("saved.etb", 0) == 0, !item.is_directory());
   }
@@ -172,27 +184,6 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
   ASSERT_EQ(capture.Lines().size(), 1U);
   EXPECT_EQ(capture.Lines()[0].text,
             "Failed to open file: " + target + ", to write default annotation set table");
-}
-
-TEST_F(WriterTest, AFullDiskFailsTheCommitAndKeepsTheTarget) {
-  dir.Write("saved.etb", "old content\n");
-  for (int i = 0; i < 2000; ++i) table->AddEntry(Entry(i));
-  // The process may write no file beyond 4 KiB: the temporary file hits that limit mid-save.
-  const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ::getrlimit(RLIMIT_FSIZE, &previous);
-  rlimit small = previous;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  standin::TraceCapture capture;
-  const bool saved = writer.SaveAnnotationTable(table, EntryPtr(), target, true, false);
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousSignal);
-  EXPECT_FALSE(saved);
-  ASSERT_EQ(capture.Lines().size(), 1U);
-  EXPECT_EQ(capture.Lines()[0].text, "Failed to commit annotation set table changes: " + target);
-  EXPECT_EQ(ReadFile(target), "old content\n");
-  EXPECT_TRUE(fs::is_empty(du::FileSystem::GetTempDir(true)));
 }
 
 // A host may make each getter's text for the call alone, and may save from a thread whose stack
