@@ -12,6 +12,7 @@ namespace {
 
 using standin::NewAnnotationTable;
 using testing_support::DescribeEntries;
+using testing_support::Etb;
 using testing_support::LoadAnnotations;
 using testing_support::ScratchDir;
 using Entries = std::vector<std::string>;
@@ -24,72 +25,61 @@ struct RecordCase {
 
 const std::string S = "<@@>";
 // Columns 1 to 7 of an ordinary record, ready for more columns.
-const std::string kHead = "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0";
+const std::string kHead = Etb("1|a|b|c|d|f|0");
 
 const RecordCase kRecordCases[] = {
     {"seven columns make a complete record",
-     "5" + S + "Bolt" + S + "Torque" + S + "40 Nm" + S + "Check" + S + "part.znd" + S + "0\n",
+     Etb("5|Bolt|Torque|40 Nm|Check|part.znd|0\n"),
      {"5|Bolt|Torque|40 Nm|Check|part.znd|0|0|0|-|-|-"}},
-    {"five separators are too few",
-     "5" + S + "Bolt" + S + "T" + S + "40" + S + "C" + S + "x\n",
-     {}},
-    {"lines without records", "\n\nno separator at all\n" + S + S + "\n", {}},
-    {"empty text columns are empty texts",
-     "1" + S + S + S + S + S + S + "2\n",
-     {"1||||||2|0|0|-|-|-"}},
+    {"five separators are too few", Etb("5|Bolt|T|40|C|x\n"), {}},
+    {"lines without records", Etb("\n\nno separator at all\n||\n"), {}},
+    {"empty text columns are empty texts", Etb("1||||||2\n"), {"1||||||2|0|0|-|-|-"}},
     {"columns past the eleventh are ignored",
-     kHead + S + "3" + S + "1" + S + "x1" + S + "x2" + S + "twelve\n",
+     kHead + Etb("|3|1|x1|x2|twelve\n"),
      {"1|a|b|c|d|f|0|3|1|-|x1|x2"}},
     {"an empty column 10 hides column 11",
-     kHead + S + "0" + S + "2" + S + S + "tail\n",
+     kHead + Etb("|0|2||tail\n"),
      {"1|a|b|c|d|f|0|0|2|-|-|-"}},
     {"integer columns read like atoi",
-     "abc" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + " 9x" + S + "0" + S + "  7 \n" +
-         " -4" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "+12" + S + "0" + S + "-\n",
+     Etb("abc|a|b|c|d|f| 9x|0|  7 \n -4|a|b|c|d|f|+12|0|-\n"),
      {"0|a|b|c|d|f|9|0|7|-|-|-", "-4|a|b|c|d|f|12|0|0|-|-|-"}},
     {"column 8: access state then a comment from its third byte",
-     kHead + S + "0 Check torque" + S + "0\n" + kHead + S + "1 x\n" + kHead + S + "0 ab" + S +
-         "0\n" + kHead + S + "12 word" + S + "0\n" + kHead + S + "abc\n" + kHead + S + "xyzw" + S +
-         "0\n" + kHead + S + "-5\n" + kHead + S + "99999999999 n" + S + "0\n" + kHead + S +
-         "0 note" + S + "1\n",
+     kHead + Etb("|0 Check torque|0\n") + kHead + Etb("|1 x\n") + kHead + Etb("|0 ab|0\n") + kHead +
+         Etb("|12 word|0\n") + kHead + Etb("|abc\n") + kHead + Etb("|xyzw|0\n") + kHead +
+         Etb("|-5\n") + kHead + Etb("|99999999999 n|0\n") + kHead + Etb("|0 note|1\n"),
      {"1|a|b|c|d|f|0|0|0|Check torque|-|-", "1|a|b|c|d|f|0|1|0|-|-|-", "1|a|b|c|d|f|0|0|0|ab|-|-",
       "1|a|b|c|d|f|0|12|0| word|-|-", "1|a|b|c|d|f|0|0|0|-|-|-", "1|a|b|c|d|f|0|0|0|zw|-|-",
       "1|a|b|c|d|f|0|-5|0|-|-|-", "1|a|b|c|d|f|0|2147483647|0|999999999 n|-|-",
       "1|a|b|c|d|f|0|0|1|note|-|-"}},
     {"a comment goes on until a line with a separator",
-     "7" + S + "A" + S + "B" + S + "C" + S + "D" + S + "notes.txt" + S + "0" + S +
-         "0 first line\nsecond line" + S + "2" + S + "X\n",
+     Etb("7|A|B|C|D|notes.txt|0|0 first line\nsecond line|2|X\n"),
      {"7|A|B|C|D|notes.txt|0|0|2|first line\nsecond line|X|-"}},
     {"a comment swallows the record that follows it",
-     kHead + S + "0 note\n2" + S + "B" + S + "C" + S + "D" + S + "E" + S + "g" + S + "0\n",
+     kHead + Etb("|0 note\n2|B|C|D|E|g|0\n"),
      {"1|a|b|c|d|f|0|0|0|note\n2|C|D"}},
     {"a comment over three lines, then the next record",
-     kHead + S + "0 part one\npart two\npart three" + S + "0" + S + "E1" + S + "E2\n" + kHead +
-         "\n",
+     kHead + Etb("|0 part one\npart two\npart three|0|E1|E2\n") + kHead + "\n",
      {"1|a|b|c|d|f|0|0|0|part one\npart two\npart three|E1|E2", "1|a|b|c|d|f|0|0|0|-|-|-"}},
-    {"end of file ends a comment", kHead + S + "0 part one", {"1|a|b|c|d|f|0|0|0|part one|-|-"}},
+    {"end of file ends a comment", kHead + Etb("|0 part one"), {"1|a|b|c|d|f|0|0|0|part one|-|-"}},
     {"a short column 8 at the end of a line pulls no line",
-     kHead + S + "1 x\n" + kHead + "\n",
+     kHead + Etb("|1 x\n") + kHead + "\n",
      {"1|a|b|c|d|f|0|1|0|-|-|-", "1|a|b|c|d|f|0|0|0|-|-|-"}},
     {"CRLF lines and a last line without line feed",
-     kHead + S + "0" + S + "0" + S + "X\r\n" + kHead + "\r\n" + kHead,
+     kHead + Etb("|0|0|X\r\n") + kHead + "\r\n" + kHead,
      {"1|a|b|c|d|f|0|0|0|-|X|-", "1|a|b|c|d|f|0|0|0|-|-|-", "1|a|b|c|d|f|0|0|0|-|-|-"}},
     {"a byte-order mark belongs to the first column",
      "\xEF\xBB\xBF" + kHead + "\n",
      {"0|a|b|c|d|f|0|0|0|-|-|-"}},
-    {"a NUL byte ends its line's columns", "1" + S + std::string("a\0b", 3) + S + kHead + "\n", {}},
+    {"a NUL byte ends its line's columns",
+     Etb("1|") + std::string("a\0b", 3) + S + kHead + "\n",
+     {}},
     {"type 15 session files are read as .znd, case-sensitively",
-     "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "s.ast" + S + "15\n" + "1" + S + "a" + S +
-         "b" + S + "c" + S + "d" + S + "S.AST" + S + "15\n" + "1" + S + "a" + S + "b" + S + "c" +
-         S + "d" + S + "s.ast" + S + "14\n",
+     Etb("1|a|b|c|d|s.ast|15\n1|a|b|c|d|S.AST|15\n1|a|b|c|d|s.ast|14\n"),
      {"1|a|b|c|d|s.znd|15|0|0|-|-|-", "1|a|b|c|d|S.AST|15|0|0|-|-|-",
       "1|a|b|c|d|s.ast|14|0|0|-|-|-"}},
     {".zna files of types 1, 3 and 4 are view-state sources, not entries",
-     "0" + S + "c" + S + "p" + S + "v" + S + "V1" + S + "views.zna" + S + "1\n" + "0" + S + "c" +
-         S + "p" + S + "v" + S + "V3" + S + "views.zna" + S + "3\n" + "0" + S + "c" + S + "p" + S +
-         "v" + S + "V4" + S + ".zna" + S + "4\n" + "0" + S + "c" + S + "p" + S + "v" + S + "V2" +
-         S + "views.zna" + S + "2\n" + "0" + S + "c" + S + "p" + S + "v" + S + "V5" + S +
-         "VIEWS.ZNA" + S + "3\n",
+     Etb("0|c|p|v|V1|views.zna|1\n0|c|p|v|V3|views.zna|3\n0|c|p|v|V4|.zna|4\n0|c|p|v|V2|views.zna|"
+         "2\n0|c|p|v|V5|VIEWS.ZNA|3\n"),
      {"0|c|p|v|V2|views.zna|2|0|0|-|-|-", "0|c|p|v|V5|VIEWS.ZNA|3|0|0|-|-|-"}},
 };
 
@@ -115,7 +105,7 @@ TEST(EtbRecords, IntegerColumnsReadExactlyAsTheCLibrarysAtoi) {
   std::istringstream lines(column1);
   for (std::string number; std::getline(lines, number);) {
     numbers.push_back(number);
-    text += number + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0\n";
+    text += number + Etb("|a|b|c|d|f|0\n");
   }
   ScratchDir dir;
   du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("numbers.etb", text));
@@ -130,9 +120,7 @@ TEST(EtbRecords, IntegerColumnsReadExactlyAsTheCLibrarysAtoi) {
 
 TEST(EtbRecords, ViewStateSourcesGoToTheRootNode) {
   ScratchDir dir;
-  const std::string text = "0" + S + "c" + S + "p" + S + "v" + S + "Front" + S + "views.zna" + S +
-                           "3\n" + "0" + S + "c" + S + "p" + S + "v" + S + "Back" + S + "b.zna" +
-                           S + "4\n";
+  const std::string text = Etb("0|c|p|v|Front|views.zna|3\n0|c|p|v|Back|b.zna|4\n");
   du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(dir.Write("views.etb", text));
   ASSERT_TRUE(LoadAnnotations(table).success);
   du::SmartPtr<znk::ComponentNode> root;
@@ -150,9 +138,7 @@ TEST(EtbRecords, ViewStateSourcesGoToTheRootNode) {
 TEST(EtbRecords, ProductsFromEdFilesHaveTheirTextsConvertedButNeverTheComment) {
   // WINDOWS-1252 is the system default: 0xE9 is an e with an acute accent.
   ScratchDir dir;
-  const std::string record = "1" + S + "caf\xE9" + S + "p\xE9" + S + "v" + S + "n" + S +
-                             "f\xE9.znd" + S + "0" + S + "0 caf\xE9" + S + "0" + S + "\xE9" + S +
-                             "x\xE9\n";
+  const std::string record = Etb("1|caf\xE9|p\xE9|v|n|f\xE9.znd|0|0 caf\xE9|0|\xE9|x\xE9\n");
   const std::string file = dir.Write("enc.etb", record);
   struct ModelCase {
     const char* model;

@@ -19,12 +19,12 @@ namespace {
 
 using standin::NewAnnotationTable;
 using testing_support::DescribeEntries;
+using testing_support::Etb;
 using testing_support::LoadAnnotations;
 using testing_support::ScratchDir;
 using Outcome = standin::RecordingEvent::Outcome;
 
-const std::string S = "<@@>";
-const std::string kRecord = "1" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "0";
+const std::string kRecord = Etb("1|a|b|c|d|f|0");
 
 struct LoaderTest : testing::Test {
   ScratchDir dir;
@@ -139,8 +139,7 @@ TEST_F(LoaderTest, SessionStateEntriesGoToTheStructure) {
   du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("");
   du::SmartPtr<znk::Structure> structure = table->GetStructure();
   structure->SetSessionStateEtbFileName(
-      dir.Write("s.etb", kRecord + S + "0 note" + S + "0" + S + "x1\n" + "2" + S + "a" + S + "b" +
-                             S + "c" + S + "d" + S + "v.ast" + S + "15\n"));
+      dir.Write("s.etb", kRecord + Etb("|0 note|0|x1\n2|a|b|c|d|v.ast|15\n")));
   structure->SetSessionStateAstFileName("/tmp/s.ast");
   parser->LoadSessionState(table, &event);
   EXPECT_EQ(event.outcome(), Outcome::kSuccess);

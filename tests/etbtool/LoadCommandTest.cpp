@@ -10,20 +10,17 @@
 namespace {
 
 using nlohmann::json;
+using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ScratchDir;
 using testing_support::ToolRun;
 
-const std::string S = "<@@>";
-
 TEST(EtbtoolLoad, PrintsTheContractsDocument) {
   ScratchDir dir;
-  const std::string file = dir.Write(
-      "sample file.etb", "5" + S + "Bolt" + S + "Torque" + S + "40 Nm" + S + "Check" + S +
-                             "part.znd" + S + "0" + S + "0 first line\nsecond line" + S + "2" + S +
-                             "X" + S + "Y\n0" + S + "c" + S + "p" + S + "v" + S + "Front" + S +
-                             "views.zna" + S + "3\nnot a record\n1" + S + "caf\xE9" + S + "b" + S +
-                             "c" + S + "d" + S + "f" + S + "0\n");
+  const std::string file =
+      dir.Write("sample file.etb",
+                Etb("5|Bolt|Torque|40 Nm|Check|part.znd|0|0 first line\nsecond "
+                    "line|2|X|Y\n0|c|p|v|Front|views.zna|3\nnot a record\n1|caf\xE9|b|c|d|f|0\n"));
   const ToolRun run = Etbtool("load '" + file + "' --json");
   ASSERT_EQ(run.status, 0) << run.out;
   const json document = json::parse(run.out);
@@ -99,10 +96,10 @@ TEST(EtbtoolLoad, TheTableFitsEightyColumns) {
   const std::string longText =
       "Schraubenverbindung gepr\xC3\xBC"
       "ft nach Werknorm 4711 Blatt 3";
+  const std::string t = longText;
   const std::string file =
-      dir.Write("long.etb", "123456" + S + longText + S + longText + S + longText + S + longText +
-                                S + longText + ".znd" + S + "15" + S + "0 " + longText +
-                                "\nsecond line" + S + "2" + S + longText + S + longText + "\n");
+      dir.Write("long.etb", Etb("123456|" + t + "|" + t + "|" + t + "|" + t + "|" + t +
+                                ".znd|15|0 " + t + "\nsecond line|2|" + t + "|" + t + "\n"));
   const ToolRun run = Etbtool("load '" + file + "'");
   ASSERT_EQ(run.status, 0);
   std::istringstream lines(run.out);

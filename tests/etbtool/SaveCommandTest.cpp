@@ -6,14 +6,13 @@
 
 namespace {
 
+using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
 
-const std::string S = "<@@>";
-const std::string kInput = "1" + S + "A" + S + "p" + S + "v" + S + "n" + S + "a.znd" + S + "0" + S +
-                           "0 a comment" + S + "2\n" + "2" + S + "caf\xC3\xA9" + S + "p" + S + "v" +
-                           S + "n" + S + "b.znd" + S + "0" + S + "1" + S + "0" + S + "x1\n";
+const std::string kInput =
+    Etb("1|A|p|v|n|a.znd|0|0 a comment|2\n2|caf\xC3\xA9|p|v|n|b.znd|0|1|0|x1\n");
 
 TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
   ScratchDir dir;
@@ -23,22 +22,20 @@ TEST(EtbtoolSave, EachWayOfSavingWritesItsRecords) {
     std::string options;
     std::string expected;
   };
-  const std::string first = "1" + S + "A" + S + "p" + S + "v" + S + "n" + S + "a.znd" + S + "0" + S;
-  const std::string second = "2" + S + "caf\xC3\xA9" + S + "p" + S + "v" + S + "n" + S + "b.znd" +
-                             S + "0" + S + "1" + S + "0" + S + "x1\n";
+  const std::string first = Etb("1|A|p|v|n|a.znd|0|");
+  const std::string second = Etb("2|caf\xC3\xA9|p|v|n|b.znd|0|1|0|x1\n");
   const Case cases[] = {
-      {"", first + "0" + S + "2\n" + second},
-      {"--partial 1", first + "0" + S + "2\n"},
+      {"", first + Etb("0|2\n") + second},
+      {"--partial 1", first + Etb("0|2\n")},
       {"--partial 0", second},
-      {"--default --mark 0", first + "0" + S + "2\n" + second},
-      {"--default --mark 1",
-       first + "0\n" + second.substr(0, second.size() - 8) + "2" + S + "x1\n"},
+      {"--default --mark 0", first + Etb("0|2\n") + second},
+      {"--default --mark 1", first + "0\n" + second.substr(0, second.size() - 8) + Etb("2|x1\n")},
       {"--default", first + "0\n" + second},
       // An "edz" product's texts are read as the system set and written back to it: bytes
       // come back as they were. Without --convert the UTF-8 of the reading is written.
-      {"--model m.edz --convert", first + "0" + S + "2\n" + second},
-      {"--model m.edz", first + "0" + S + "2\n" + "2" + S + "caf\xC3\x83\xC2\xA9" +
-                            second.substr(second.find(S, 2))},
+      {"--model m.edz --convert", first + Etb("0|2\n") + second},
+      {"--model m.edz",
+       first + Etb("0|2\n2|caf\xC3\x83\xC2\xA9") + second.substr(second.find("<@@>", 2))},
       {"--default --model m.edz", first + "0\n" + second},  // default tables always convert
   };
   for (const Case& c : cases) {

@@ -11,10 +11,9 @@
 
 namespace {
 
+using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ScratchDir;
-
-const std::string S = "<@@>";
 
 struct Phase {
   std::string name;
@@ -45,8 +44,7 @@ std::vector<Phase> PhasesOf(const std::string& text) {
 TEST(EtbtoolStats, EveryCommandListsItsPhasesAfterItsOutput) {
   ::setenv("ETBTOOL_PROGRESS_AFTER_MS", "0", 1);  // the progress line would be due at once
   ScratchDir dir;
-  const std::string record =
-      "5" + S + "Bolt" + S + "Torque" + S + "40 Nm" + S + "Check" + S + "part.znd" + S + "0\n";
+  const std::string record = Etb("5|Bolt|Torque|40 Nm|Check|part.znd|0\n");
   const std::string file = dir.Write("t.etb", record + record + record);
   const std::string saved = dir.Write("saved.etb", "");
   const std::string store = file.substr(0, file.rfind('/')) + "/store.json";

@@ -27,6 +27,14 @@ std::string ScratchDir::Write(const std::string& name, const std::string& bytes)
   return file;
 }
 
+std::string Etb(std::string columns) {
+  for (std::size_t at = columns.find('|'); at != std::string::npos;
+       at = columns.find('|', at + 4)) {
+    columns.replace(at, 1, "<@@>");
+  }
+  return columns;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream stream(path, std::ios::binary);
   if (!stream) return "<missing>";

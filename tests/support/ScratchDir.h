@@ -20,6 +20,9 @@ class ScratchDir {
   std::string path_;
 };
 
+// ETB text written with '|' for the column separator "<@@>", so that records read as columns.
+std::string Etb(std::string columns);
+
 // The whole content of a file; "<missing>" when it cannot be read.
 std::string ReadFile(const std::string& path);
 
