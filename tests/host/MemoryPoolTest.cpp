@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -33,35 +35,30 @@ TEST(MemoryPool, CountsLiveObjectsAndTheFailSwitchRefusesOnlyTheNext) {
 // Sizes on both sides of the pooled range, from four threads, with released blocks taken again:
 // no block may overlap another.
 TEST(MemoryPool, BlocksOfAllSizesAndThreadsNeverOverlap) {
-  const auto work = [](unsigned char thread) {
-    std::vector<std::pair<unsigned char*, std::size_t>> blocks;
-    const auto take = [&blocks, thread](std::size_t i) {
-      const std::size_t size = 8 + i * 24 % 700;
-      auto* data = static_cast<unsigned char*>(znk::MemoryPoolAllocated::operator new(size));
-      std::memset(data, thread * 64 + int(blocks.size() % 61), size);
-      blocks.emplace_back(data, size);
-    };
-    bool intact = true;
-    const auto release = [&blocks, &intact, thread](std::size_t i) {
-      auto& [data, size] = blocks[i];
-      const auto mark = static_cast<unsigned char>(thread * 64 + int(i % 61));
-      for (std::size_t b = 0; b < size; ++b) intact = intact && data[b] == mark;
-      znk::MemoryPoolAllocated::operator delete(data, size);
-      data = nullptr;
-    };
-    for (std::size_t i = 0; i < 30000; ++i) take(i);
-    for (std::size_t i = 0; i < blocks.size(); i += 2) release(i);
-    for (std::size_t i = 0; i < 15000; ++i) take(i);
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-      if (blocks[i].first != nullptr) release(i);
-    }
-    return intact;
-  };
-  bool intact[4] = {};
+  std::atomic<bool> intact{true};
   std::vector<std::thread> threads;
-  for (unsigned char t = 0; t < 4; ++t) threads.emplace_back([&, t] { intact[t] = work(t); });
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &intact] {
+      std::vector<std::pair<unsigned char*, std::size_t>> blocks(30000);
+      const auto mark = [t](std::size_t i) { return static_cast<unsigned char>(t * 64 + i % 61); };
+      const auto take = [&](std::size_t i, std::size_t size) {
+        blocks[i] = {static_cast<unsigned char*>(znk::MemoryPoolAllocated::operator new(size)),
+                     size};
+        std::memset(blocks[i].first, mark(i), size);
+      };
+      const auto give = [&](std::size_t i) {
+        const auto& [data, size] = blocks[i];
+        if (std::count(data, data + size, mark(i)) != long(size)) intact = false;
+        znk::MemoryPoolAllocated::operator delete(data, size);
+      };
+      for (std::size_t i = 0; i < blocks.size(); ++i) take(i, 8 + i * 24 % 700);
+      for (std::size_t i = 0; i < blocks.size(); i += 2) give(i);
+      for (std::size_t i = 0; i < blocks.size(); i += 2) take(i, 8 + i * 40 % 700);
+      for (std::size_t i = 0; i < blocks.size(); ++i) give(i);
+    });
+  }
   for (std::thread& thread : threads) thread.join();
-  for (const bool threadIntact : intact) EXPECT_TRUE(threadIntact);
+  EXPECT_TRUE(intact);
 }
 
 TEST(MemoryPoolDeathTest, ASecondReleaseOrAWrongSizeStopsTheHost) {

@@ -5,8 +5,6 @@
 #include "du/RefCounted.h"
 #include "du/SmartPtr.h"
 #include "standin/Ledger.h"
-#include "standin/Pool.h"
-#include "znk/MemoryPoolAllocated.h"
 
 namespace {
 
@@ -71,20 +69,6 @@ TEST(ReferenceLedger, FlagsReleasesByNonOwnersAndDestructionWhileReferenced) {
   ASSERT_EQ(violations.size(), 2U);
   EXPECT_NE(violations[0].find("owner that holds none"), std::string::npos) << violations[0];
   EXPECT_NE(violations[1].find("destroyed while owner"), std::string::npos) << violations[1];
-}
-
-// Components are pooled first and counted second, so the counted base is not at the object's
-// start: the last release must hand the pool the object's own pointer and size.
-TEST(SmartPtr, DeletesThroughTheCountedBaseWithThePoolsPointerAndSize) {
-  struct PooledCounted : znk::MemoryPoolAllocated, du::RefCounted {
-    char payload[40] = {};
-  };
-  auto* object = new PooledCounted;
-  du::RefCounted* base = object;
-  ASSERT_NE(static_cast<void*>(base), static_cast<void*>(object));
-  EXPECT_EQ(standin::GetPoolCounters().liveObjects, 1);
-  { du::SmartPtr<du::RefCounted> holder(base); }  // the pool aborts on a wrong pointer or size
-  EXPECT_EQ(standin::GetPoolCounters().liveObjects, 0);
 }
 
 }  // namespace
