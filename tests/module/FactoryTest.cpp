@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "ModuleFixture.h"
-#include "standin/Ledger.h"
 #include "standin/Pool.h"
 #include "standin/RecordingEvent.h"
 #include "znk/AnnoSetTable.h"
@@ -43,11 +42,6 @@ TEST_F(FactoryTest, EveryRowMakesItsComponentBehindTheCountedBase) {
     const auto* start = static_cast<const char*>(dynamic_cast<void*>(out.get()));
     EXPECT_EQ(reinterpret_cast<const char*>(out.get()) - start, long(sizeof(void*)));
     EXPECT_EQ(out->GetReferenceCount(), 1);
-    for (const standin::HeldReference& held : standin::OutstandingReferences()) {
-      if (held.object == out.get()) {
-        EXPECT_EQ(held.owner, &out);
-      }
-    }
     EXPECT_TRUE(parser->OnProgress(7, 255));
     if (std::string(row.role) == "loader") {
       EXPECT_FALSE(parser->SaveAnnotationTable(table, nullptr, "", true, false));
@@ -65,7 +59,7 @@ TEST_F(FactoryTest, EveryRowMakesItsComponentBehindTheCountedBase) {
 // Words are matched exactly, and a miss leaves `out` as it was. A dry pool answers true with
 // `out` emptied.
 TEST_F(FactoryTest, WordsThatNameNothingLeaveOutUntouched) {
-  const Row misses[] = {{"Loader", "annotation", "etb", ""},  // a near miss of each word
+  const Row misses[] = {{"Loader", "annotation", "etb", ""},  // near misses, swapped words, none
                         {"loader ", "annotation", "etb", ""}, {"loader", "annotation", "ETB", ""},
                         {"loader", "preferences", "zip", ""}, {"saver", "annotation", "zip", ""},
                         {"annotation", "loader", "etb", ""},  {"", "", "", ""}};
