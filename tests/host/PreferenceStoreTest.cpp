@@ -96,7 +96,7 @@ TEST_F(StoreTest, RefusesWhatDoesNotFollowTheLayout) {
   }
 }
 
-// A save that fails leaves no file and tells the host why. A missing store is an empty one.
+// A save that fails leaves no file and tells the host why. A missing store is no error.
 TEST_F(StoreTest, AFailedSaveSaysWhy) {
   const std::pair<void (*)(), std::string> cases[] = {
       {[] { znk::World::GetWorld()->GetPreferences()->SetInt("caf\xe9", 1, false); },
