@@ -27,7 +27,7 @@ TEST(LineReader, SplitsAtLineFeedsAndDropsACarriageReturnBeforeOne) {
   const std::string longLine(10 * 1024 * 1024, 'x');  // runs over many read blocks
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"", {}},
-      {"\n\nabc", {"", "", "abc"}},
+      {"\r\n\nabc", {"", "", "abc"}},  // a CR alone on the first line
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\rb\nc\r", {"a\rb", "c"}},  // a CR inside a line stays, one at the end goes
       {"a\r\r\nb\r\r", {"a", "b"}},
