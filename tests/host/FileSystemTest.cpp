@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "ScratchDir.h"
 #include "du/FileSystem.h"
@@ -12,48 +11,40 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFile;
 using testing_support::ScratchDir;
-
-std::string Read(const std::string& path) {
-  std::ostringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  return content.str();
-}
 
 std::size_t FilesIn(const std::string& folder) {
   return std::size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-TEST(FileSystem, MkTempFileMakesANewEmptyFileEachTime) {
-  ScratchDir dir;
-  const std::string first = du::FileSystem::MkTempFile(dir.path().c_str(), "hlw-tmp-file-", ".x");
-  const std::string second = du::FileSystem::MkTempFile(dir.path().c_str(), "hlw-tmp-file-", "");
+TEST(FileSystem, MkTempFileMakesANewEmptyFileInTheHostsFolder) {
+  const std::string first = du::FileSystem::MkTempFile(nullptr, "tmp-", ".x");
+  const std::string second = du::FileSystem::MkTempFile(nullptr, "tmp-", ".x");
   EXPECT_NE(first, second);
-  EXPECT_EQ(fs::path(first).filename().string().rfind("hlw-tmp-file-", 0), 0U);
+  EXPECT_EQ(fs::path(first).parent_path(), du::FileSystem::GetTempDir(true));
+  EXPECT_EQ(fs::path(first).filename().string().substr(0, 4), "tmp-");
   EXPECT_EQ(fs::path(first).extension(), ".x");
   EXPECT_EQ(fs::file_size(first), 0U);
-  const std::string inHostTemp = du::FileSystem::MkTempFile(nullptr, "p-", "");
-  EXPECT_EQ(fs::path(inHostTemp).parent_path(), du::FileSystem::GetTempDir(true));
-  EXPECT_TRUE(du::FileSystem::Unlink(inHostTemp, false));
-  EXPECT_EQ(du::FileSystem::MkTempFile((dir.path() + "/missing").c_str(), "p-", ""), "");
+  EXPECT_TRUE(du::FileSystem::Unlink(first, false) && du::FileSystem::Unlink(second, false));
 }
 
+// A failed copy leaves the target as it was and no sibling temporary behind.
 TEST(FileSystem, CopyFileReplacesTheTargetWholeAndKeepsItsMode) {
   ScratchDir dir;
-  const std::string source = dir.Write("source", std::string(300000, 's'));
+  const std::string content(300000, 's');
+  const std::string source = dir.Write("source", content);
   const std::string target = dir.Write("target", "old");
   ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
   EXPECT_TRUE(du::FileSystem::CopyFile(source, target));
-  EXPECT_EQ(Read(target), std::string(300000, 's'));
   struct stat info {};
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600U);
-  EXPECT_EQ(FilesIn(dir.path()), 2U) << "no sibling temporary left";
-
-  EXPECT_FALSE(du::FileSystem::CopyFile(dir.path() + "/none", target));
-  EXPECT_FALSE(du::FileSystem::CopyFile(dir.path(), target)) << "a folder is no file";
+  for (const std::string& from : {dir.path() + "/none", dir.path()}) {
+    EXPECT_FALSE(du::FileSystem::CopyFile(from, target)) << from;
+  }
   EXPECT_FALSE(du::FileSystem::CopyFile(source, dir.path() + "/missing/target"));
-  EXPECT_EQ(Read(target), std::string(300000, 's'));
+  EXPECT_EQ(ReadFile(target), content);
   EXPECT_EQ(FilesIn(dir.path()), 2U);
 }
 
@@ -64,9 +55,7 @@ TEST(FileSystem, BackupFileKeepsTheNewestCopiesNumbered) {
     std::ofstream(path) << "v" << version;
     EXPECT_TRUE(du::FileSystem::BackupFile(path, 3));
   }
-  EXPECT_EQ(Read(path + ".1"), "v4");
-  EXPECT_EQ(Read(path + ".2"), "v3");
-  EXPECT_EQ(Read(path + ".3"), "v2");
+  EXPECT_EQ(ReadFile(path + ".1") + ReadFile(path + ".2") + ReadFile(path + ".3"), "v4v3v2");
   EXPECT_FALSE(fs::exists(path + ".4"));
   EXPECT_TRUE(du::FileSystem::BackupFile(path, 0)) << "no backups wanted";
   EXPECT_FALSE(du::FileSystem::BackupFile(dir.path(), 2)) << "a folder cannot be copied";
@@ -76,61 +65,50 @@ TEST(FileSystem, BackupFileKeepsTheNewestCopiesNumbered) {
 // a link, and the backups and the temporary copy live beside the file it points at.
 TEST(FileSystem, CopyAndBackupWriteThroughSymbolicLinks) {
   ScratchDir dir;
-  fs::create_directories(dir.path() + "/data");
   fs::create_directories(dir.path() + "/links");
   const std::string source = dir.Write("source", "new");
-  const std::string file = dir.Write("data/table.etb", "old");
-  struct Case {
-    const char* name;
-    std::string pointsAt;
-  };
-  for (const Case& c : {Case{"relative", "../data/table.etb"}, Case{"absolute", file}}) {
-    SCOPED_TRACE(c.name);
+  fs::create_directories(dir.path() + "/data");
+  const std::string file = dir.path() + "/data/table.etb";
+  for (const std::string& pointsAt : {std::string("../data/table.etb"), file}) {
+    SCOPED_TRACE(pointsAt);
     std::ofstream(file) << "old";
     fs::remove(file + ".1");
-    const std::string link = dir.path() + "/links/" + c.name + ".etb";
-    fs::create_symlink(c.pointsAt, link);
+    const std::string link =
+        dir.path() + "/links/" + std::to_string(FilesIn(dir.path() + "/links"));
+    fs::create_symlink(pointsAt, link);
     EXPECT_TRUE(du::FileSystem::BackupFile(link, 3));
     EXPECT_TRUE(du::FileSystem::CopyFile(source, link));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Read(file), "new");
-    EXPECT_EQ(Read(file + ".1"), "old");
+    EXPECT_EQ(ReadFile(file) + ReadFile(file + ".1"), "newold");
   }
   EXPECT_EQ(FilesIn(dir.path() + "/links"), 2U) << "only the links";
   EXPECT_EQ(FilesIn(dir.path() + "/data"), 2U) << "the file and its backup";
 
-  const std::string dangling = dir.path() + "/links/dangling.etb";
-  fs::create_symlink("../data/made.etb", dangling);
-  EXPECT_TRUE(du::FileSystem::CopyFile(source, dangling));
-  EXPECT_EQ(Read(dir.path() + "/data/made.etb"), "new");
-  const std::string loop = dir.path() + "/links/loop.etb";
-  fs::create_symlink("loop.etb", loop);
-  EXPECT_FALSE(du::FileSystem::CopyFile(source, loop));
-  EXPECT_TRUE(fs::is_symlink(loop));
+  fs::create_symlink("../data/made.etb", dir.path() + "/links/dangling");
+  EXPECT_TRUE(du::FileSystem::CopyFile(source, dir.path() + "/links/dangling"));
+  EXPECT_EQ(ReadFile(dir.path() + "/data/made.etb"), "new");
 }
 
+// A faulted call fails without touching any file; a count of faults runs out.
 TEST(FileSystem, EveryOperationCanBeMadeToFail) {
   ScratchDir dir;
   const std::string file = dir.Write("f", "x");
   using Op = standin::FileSystemOperation;
-  standin::FailFileSystem(Op::kMkTempFile);
-  EXPECT_EQ(du::FileSystem::MkTempFile(dir.path().c_str(), "p", ""), "");
   standin::FailFileSystem(Op::kCopyFile, 2);
   EXPECT_FALSE(du::FileSystem::CopyFile(file, file + ".c"));
   EXPECT_FALSE(du::FileSystem::CopyFile(file, file + ".c"));
-  EXPECT_TRUE(du::FileSystem::CopyFile(file, file + ".c")) << "two faults, then it works";
-  standin::FailFileSystem(Op::kBackupFile);
+  EXPECT_TRUE(du::FileSystem::CopyFile(file, file + ".c"));
+  for (const Op op :
+       {Op::kMkTempFile, Op::kBackupFile, Op::kFileExists, Op::kUnlink, Op::kRenameFile}) {
+    standin::FailFileSystem(op);
+  }
+  EXPECT_EQ(du::FileSystem::MkTempFile(dir.path().c_str(), "p", ""), "");
   EXPECT_FALSE(du::FileSystem::BackupFile(file, 1));
-  standin::FailFileSystem(Op::kFileExists);
   EXPECT_FALSE(du::FileSystem::FileExists(file));
-  standin::FailFileSystem(Op::kRenameFile);
-  EXPECT_FALSE(du::FileSystem::RenameFile(file, file + ".r"));
-  standin::FailFileSystem(Op::kUnlink);
   EXPECT_FALSE(du::FileSystem::Unlink(file, false));
-  EXPECT_EQ(Read(file), "x") << "a faulted call touches nothing";
-  EXPECT_TRUE(du::FileSystem::RenameFile(file, file + ".r"));
-  EXPECT_TRUE(du::FileSystem::FileExists(file + ".r"));
-  EXPECT_FALSE(du::FileSystem::FileExists(file));
+  EXPECT_FALSE(du::FileSystem::RenameFile(file, file + ".r"));
+  EXPECT_EQ(FilesIn(dir.path()), 2U);
+  EXPECT_EQ(ReadFile(file), "x");
 }
 
 }  // namespace

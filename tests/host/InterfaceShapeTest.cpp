@@ -28,41 +28,18 @@ long SlotOf(MemberFunction member) {
 }
 
 TEST(AnnotationParserShape, EighteenOperationsInTheHostsSlotOrder) {
+  using P = AnnotationParser;
   // Slots 0 and 1 are the complete and the deleting destructor.
-  const std::pair<const char*, long> slots[] = {
-      {"GetDebugClassName", SlotOf(&AnnotationParser::GetDebugClassName)},
-      {"OnProgress", SlotOf(&AnnotationParser::OnProgress)},
-      {"OnComplete", SlotOf(&AnnotationParser::OnComplete)},
-      {"GetParserName", SlotOf(&AnnotationParser::GetParserName)},
-      {"IsPresaveNeeded", SlotOf(&AnnotationParser::IsPresaveNeeded)},
-      {"Presave", SlotOf(&AnnotationParser::Presave)},
-      {"ReservedAction1", SlotOf(&AnnotationParser::ReservedAction1)},
-      {"ReservedAction2", SlotOf(&AnnotationParser::ReservedAction2)},
-      {"LoadAnnotationTable", SlotOf(&AnnotationParser::LoadAnnotationTable)},
-      {"LoadSessionState", SlotOf(&AnnotationParser::LoadSessionState)},
-      {"ReservedAction3", SlotOf(&AnnotationParser::ReservedAction3)},
-      {"ReservedQuery1", SlotOf(&AnnotationParser::ReservedQuery1)},
-      {"SaveAnnotationTable", SlotOf(&AnnotationParser::SaveAnnotationTable)},
-      {"SaveDefaultAnnotationTable", SlotOf(&AnnotationParser::SaveDefaultAnnotationTable)},
-      {"ReservedQuery2", SlotOf(&AnnotationParser::ReservedQuery2)},
-      {"ReservedQuery3", SlotOf(&AnnotationParser::ReservedQuery3)},
-      {"ReservedCount", SlotOf(&AnnotationParser::ReservedCount)},
-  };
-  long expected = 2;
-  for (const auto& [name, slot] : slots) EXPECT_EQ(slot, expected++) << name;
-}
-
-TEST(AnnotationParserShape, CountedBaseSitsBehindThePolymorphicPoolBase) {
-  EXPECT_TRUE(std::is_polymorphic_v<znk::MemoryPoolAllocated>);
-  EXPECT_TRUE((std::is_base_of_v<znloader::FileParser, AnnotationParser>));
-  // Base order: the pool base first, the counted base second.
-  struct Probe : AnnotationParser {
-    bool OnProgress(std::uint64_t /*id*/, unsigned char /*progress*/) override { return true; }
-  } probe;
-  const auto* start = reinterpret_cast<const char*>(&probe);
-  EXPECT_EQ(reinterpret_cast<const char*>(static_cast<znk::MemoryPoolAllocated*>(&probe)), start);
-  EXPECT_EQ(reinterpret_cast<const char*>(static_cast<du::RefCounted*>(&probe)) - start,
-            long(sizeof(void*)));
+  const long slots[] = {SlotOf(&P::GetDebugClassName),   SlotOf(&P::OnProgress),
+                        SlotOf(&P::OnComplete),          SlotOf(&P::GetParserName),
+                        SlotOf(&P::IsPresaveNeeded),     SlotOf(&P::Presave),
+                        SlotOf(&P::ReservedAction1),     SlotOf(&P::ReservedAction2),
+                        SlotOf(&P::LoadAnnotationTable), SlotOf(&P::LoadSessionState),
+                        SlotOf(&P::ReservedAction3),     SlotOf(&P::ReservedQuery1),
+                        SlotOf(&P::SaveAnnotationTable), SlotOf(&P::SaveDefaultAnnotationTable),
+                        SlotOf(&P::ReservedQuery2),      SlotOf(&P::ReservedQuery3),
+                        SlotOf(&P::ReservedCount)};
+  for (long i = 0; i < long(std::size(slots)); ++i) EXPECT_EQ(slots[i], i + 2) << "operation " << i;
 }
 
 }  // namespace
