@@ -112,17 +112,6 @@ void Deliver(std::unique_ptr<Request> request, znk::BaseAsyncEvent::EventStatus 
   fs::remove(cached, ignored);
 }
 
-std::unique_ptr<Request> TakePending(Service& service, std::uint64_t id) {
-  std::lock_guard<std::mutex> lock(service.mutex);
-  for (auto it = service.pending.begin(); it != service.pending.end(); ++it) {
-    if ((*it)->id != id) continue;
-    std::unique_ptr<Request> request = std::move(*it);
-    service.pending.erase(it);
-    return request;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 namespace znloader {
@@ -198,13 +187,6 @@ std::vector<std::uint64_t> PendingFetches() {
   std::vector<std::uint64_t> ids;
   for (const std::unique_ptr<Request>& request : service.pending) ids.push_back(request->id);
   return ids;
-}
-
-bool CompleteFetch(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
-  std::unique_ptr<Request> request = TakePending(TheService(), requestId);
-  if (request == nullptr) return false;
-  Deliver(std::move(request), status);
-  return true;
 }
 
 std::size_t CancelFetches() {

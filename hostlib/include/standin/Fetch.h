@@ -26,10 +26,6 @@ std::vector<std::string> TakeFetchFailures();
 // Requests queued and not yet delivered.
 std::vector<std::uint64_t> PendingFetches();
 
-// Delivers one pending request now with the given status, whatever the fetch itself gave.
-// False when no such request is pending.
-bool CompleteFetch(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status);
-
 // Drops every pending request without calling its parser (and so releases the parsers).
 std::size_t CancelFetches();
 
