@@ -40,7 +40,9 @@ TEST(EtbtoolSession, TheEtbLoadDecidesTheExitStatus) {
   ScratchDir dir;
   const std::string archive = dir.path() + "/s.zip";
   testing_support::WriteZip(archive, {{"s.ast", "x"}});
-  const json unpacked = json::parse(Etbtool("session '" + archive + "' --json").out);
+  const testing_support::ToolRun noEtb = Etbtool("session '" + archive + "' --json");
+  EXPECT_EQ(noEtb.status, 1);
+  const json unpacked = json::parse(noEtb.out);
   EXPECT_EQ(unpacked["zipResult"]["result"], "success");
   EXPECT_EQ(unpacked["result"], "failure");
 
