@@ -77,7 +77,6 @@ TEST(PreferencesLoader, ReadsEverySetInListOrder) {
   EXPECT_EQ(full->color.GetAsHexUI(), 0x11223344U);
   const EntryPtr bare = table->GetEntry(3);
   EXPECT_FALSE(bare->hasColor) << "no Color key, colour as created";
-  EXPECT_FALSE(bare->comment.IsNull()) << "an empty comment is assigned too";
 }
 
 TEST(PreferencesLoader, AnyProtectionButTheColoursMakesAnEntryProtected) {
