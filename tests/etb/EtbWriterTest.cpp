@@ -114,6 +114,13 @@ TEST_F(WriterTest, DefaultSaveMarksOnlyTheGivenEntryAndRestoresEverySecondState)
     EXPECT_EQ(entries[0]->secondState, 5);
     EXPECT_EQ(entries[3]->secondState, 2);
   }
+  // For an ed product the default table is written in the system character set.
+  const du::SmartPtr<znk::AnnoSetTable> ed = NewAnnotationTable("", "/p/model.ed");
+  EntrySpec spec;
+  spec.file = "\xC3\xA9.znd";
+  ed->AddEntry(MakeEntry(spec));
+  EXPECT_TRUE(writer.SaveDefaultAnnotationTable(ed, EntryPtr(), false, target));
+  EXPECT_EQ(ReadFile(target), "0<@@><@@><@@><@@><@@>\xE9.znd<@@>0<@@>0\n");
 }
 
 // Every way a save can fail: false, exactly one message, the target as it was, and no
