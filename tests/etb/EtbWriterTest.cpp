@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -37,18 +38,19 @@ EntryPtr Entry(int id, int secondState = 0, bool preference = false, bool exclud
   return MakeEntry(spec);
 }
 
-// Column 1 (and column 9 when there is one) of every line of a saved file.
+// Column 1 of every line of a saved file, then ":" and column 9 when the line has one (the
+// entries here have no extra texts, so it is the last).
 std::vector<std::string> SavedRecords(const std::string& path) {
   std::istringstream content(ReadFile(path));
   std::vector<std::string> records;
   for (std::string line; std::getline(content, line);) {
-    std::string summary = line.substr(0, line.find("<@@>"));
-    std::size_t column = 1;
+    std::size_t separators = 0;
     for (std::size_t at = line.find("<@@>"); at != std::string::npos;
          at = line.find("<@@>", at + 4)) {
-      if (++column == 9) summary += ":" + line.substr(at + 4, line.find("<@@>", at + 4) - at - 4);
+      ++separators;
     }
-    records.push_back(summary);
+    records.push_back(line.substr(0, line.find("<@@>")) +
+                      (separators == 8 ? ":" + line.substr(line.rfind("<@@>") + 4) : ""));
   }
   return records;
 }
@@ -112,41 +114,38 @@ TEST_F(WriterTest, DefaultSaveMarksOnlyTheGivenEntryAndRestoresEverySecondState)
     EXPECT_EQ(entries[0]->secondState, 5);
     EXPECT_EQ(entries[3]->secondState, 2);
   }
+  // For an ed product the default table is written in the system character set.
+  const du::SmartPtr<znk::AnnoSetTable> ed = NewAnnotationTable("", "/p/model.ed");
+  EntrySpec spec;
+  spec.file = "\xC3\xA9.znd";
+  ed->AddEntry(MakeEntry(spec));
+  EXPECT_TRUE(writer.SaveDefaultAnnotationTable(ed, EntryPtr(), false, target));
+  EXPECT_EQ(ReadFile(target), "0<@@><@@><@@><@@><@@>\xE9.znd<@@>0<@@>0\n");
 }
 
 // Every way a save can fail: false, exactly one message, the target as it was, and no
 // temporary file left anywhere.
 TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
   using Op = standin::FileSystemOperation;
-  const std::string folderTarget = dir.path() + "/folder";
-  fs::create_directory(folderTarget);
+  const std::string missing = dir.path() + "/none/t.etb", folder = dir.path() + "/folder";
+  fs::create_directory(folder);
   struct Case {
     const char* name;
     std::string target;
     bool existing;
-    std::vector<Op> faults;
-    std::string message;
+    std::optional<Op> fault;
     rlim_t fileSizeLimit = RLIM_INFINITY;  // a full disk: no file may grow past it
   };
-  const std::string commit = "Failed to commit annotation set table changes: ";
   const Case cases[] = {
-      {"missing folder",
-       dir.path() + "/none/t.etb",
-       false,
-       {},
-       commit + dir.path() + "/none/t.etb"},
-      {"target is a folder", folderTarget, false, {}, commit + folderTarget},
-      {"no temporary file",
-       target,
-       true,
-       {Op::kMkTempFile},
-       "Failed to open file: " + target + ", to write annotation set table"},
-      {"backup fails", target, true, {Op::kBackupFile}, commit + target},
-      {"copy fails", target, false, {Op::kCopyFile}, commit + target},
-      {"copy fails over a target", target, true, {Op::kCopyFile}, commit + target},
-      {"copy fails halfway", target, false, {Op::kCopyWrite}, commit + target},
-      {"backup fails halfway", target, true, {Op::kCopyWrite}, commit + target},
-      {"full disk", target, true, {}, commit + target, 16},
+      {"missing folder", missing, false, {}},
+      {"target is a folder", folder, false, {}},
+      {"no temporary file", target, true, Op::kMkTempFile},
+      {"backup fails", target, true, Op::kBackupFile},
+      {"copy fails", target, false, Op::kCopyFile},
+      {"copy fails over a target", target, true, Op::kCopyFile},
+      {"copy fails halfway", target, false, Op::kCopyWrite},
+      {"backup fails halfway", target, true, Op::kCopyWrite},
+      {"full disk", target, true, {}, 16},
   };
   // A write past the limit then fails with EFBIG instead of ending the process.
   const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
@@ -155,7 +154,7 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
     fs::remove(target);
     if (c.existing) dir.Write("saved.etb", "old content\n");
     const std::string before = ReadFile(c.target);
-    for (Op fault : c.faults) standin::FailFileSystem(fault);
+    if (c.fault) standin::FailFileSystem(*c.fault);
     standin::TraceCapture capture;
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
@@ -168,7 +167,10 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
     ASSERT_EQ(capture.Lines().size(), 1U);
     EXPECT_EQ(capture.Lines()[0].tracer, "etb::EtbWriter");
     EXPECT_EQ(capture.Lines()[0].type, 3);
-    EXPECT_EQ(capture.Lines()[0].text, c.message);
+    EXPECT_EQ(capture.Lines()[0].text,
+              c.fault == Op::kMkTempFile
+                  ? "Failed to open file: " + target + ", to write annotation set table"
+                  : "Failed to commit annotation set table changes: " + c.target);
     EXPECT_EQ(ReadFile(c.target), before);
     EXPECT_TRUE(fs::is_empty(du::FileSystem::GetTempDir(true))) << "a temporary file is left";
     standin::ClearFileSystemFaults();
@@ -186,48 +188,13 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
             "Failed to open file: " + target + ", to write default annotation set table");
 }
 
-// A host may make each getter's text for the call alone, and may save from a thread whose stack
-// is smaller than a save's write buffer: the saved bytes are the same.
-TEST(EtbSave, FromASmallStackWithTextsMadeForEachCall) {
-  standin::SetFreshEntryTexts(true);
-  EntrySpec spec;
-  spec.componentId = 7;
-  spec.componentName = "Bolt";
-  spec.propertyName = "Torque";
-  spec.propertyValue = std::string(80, 'v');  // longer than any shared text
-  spec.name = "Check";
-  spec.file = "part.znd";
-  spec.secondState = 2;
-  spec.extraText1 = "x";
-  static du::SmartPtr<znk::AnnoSetTable> table;
-  table = NewAnnotationTable("");
-  table->AddEntry(MakeEntry(spec));
-  ScratchDir dir;
-  static std::string target;
-  target = dir.path() + "/small-stack.etb";
-  pthread_attr_t attributes;
-  ASSERT_EQ(pthread_attr_init(&attributes), 0);
-  // Under the sanitizers every frame is larger; the stack still stays below the 64 KiB block.
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, 60 * 1024), 0);
-  pthread_t thread;
-  const auto save = [](void*) -> void* {
-    const bool saved = etb::EtbWriter().SaveAnnotationTable(table, EntryPtr(), target, true, false);
-    return saved ? &target : nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, save, nullptr), 0);
-  void* saved = nullptr;
-  pthread_join(thread, &saved);
-  pthread_attr_destroy(&attributes);
-  table.Reset();
-  EXPECT_NE(saved, nullptr);
-  EXPECT_EQ(ReadFile(target), "7<@@>Bolt<@@>Torque<@@>" + std::string(80, 'v') +
-                                  "<@@>Check<@@>part.znd<@@>0<@@>0<@@>2<@@>x\n");
-}
-
 // Random entries of every shape the format can hold come back from a save and a load as they
 // were, converted to the system character set and back for an "edz" product. The file is
-// larger than the saver's write block, so records also cross its boundary.
+// larger than the saver's write block, so records also cross its boundary. The save runs as a
+// host may run it: each getter's text made for the call alone, on a thread whose stack is
+// smaller than the write block.
 TEST(EtbRoundTrip, SavedEntriesLoadBackUnchanged) {
+  standin::SetFreshEntryTexts(true);
   const char* const pieces[] = {"a",   "Z",   " ", "9", "<",        "@",        ">",
                                 "<@@", "@@>", "-", ".", "\xC3\xA9", "\xC3\xBC", "\xE2\x82\xAC",
                                 "/",   "_"};
@@ -240,14 +207,20 @@ TEST(EtbRoundTrip, SavedEntriesLoadBackUnchanged) {
       return std::uniform_int_distribution<int>(low, high)(random);
     };
     const auto text = [&] {
+      const std::string start = pick(0, 50) == 0 ? std::string(80, 'v') : "";  // a long text
       std::string t;
       do {
-        t.clear();
+        t = start;
         for (int n = pick(0, 6); n > 0; --n) t += pieces[pick(0, int(std::size(pieces)) - 1)];
       } while (t.find("<@@>") != std::string::npos);  // the one text no column can hold
       return t;
     };
-    du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("", "/p/model.edz");
+    struct Save {
+      du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable("", "/p/model.edz");
+      std::string file;
+      bool saved = false;
+    } save;
+    save.file = dir.path() + "/round.etb";
     for (int i = 0; i < 2000; ++i) {
       EntrySpec spec;
       spec.componentId = pick(-100000, 100000);
@@ -261,18 +234,30 @@ TEST(EtbRoundTrip, SavedEntriesLoadBackUnchanged) {
       spec.secondState = pick(0, 1) * 2;
       spec.extraText1 = pick(0, 1) ? text() + "x" : "";
       spec.extraText2 = spec.extraText1.length() > 0 && pick(0, 1) ? "y" + text() : "";
-      table->AddEntry(MakeEntry(spec));
+      save.table->AddEntry(MakeEntry(spec));
     }
-    const std::string file = dir.path() + "/round.etb";
-    ASSERT_TRUE(etb::EtbWriter().SaveAnnotationTable(table, EntryPtr(), file, true, true));
-    du::SmartPtr<znk::AnnoSetTable> loaded = NewAnnotationTable(file, "/p/model.edz");
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    // Under the sanitizers every frame is larger; the stack still stays below the 64 KiB block.
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 60 * 1024), 0);
+    pthread_t thread;
+    const auto run = [](void* arg) -> void* {
+      Save& s = *static_cast<Save*>(arg);
+      s.saved = etb::EtbWriter().SaveAnnotationTable(s.table, EntryPtr(), s.file, true, true);
+      return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, &save), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    ASSERT_TRUE(save.saved);
+    du::SmartPtr<znk::AnnoSetTable> loaded = NewAnnotationTable(save.file, "/p/model.edz");
     ASSERT_TRUE(LoadAnnotations(loaded).success);
     unsigned int count = 0;
     loaded->GetNumEntries(count);
     ASSERT_EQ(count, 2000U);
     for (unsigned int i = 0; i < count; ++i) {
       // Empty extra texts are not written, so they come back unset.
-      const EntryPtr original = table->GetEntry(i);
+      const EntryPtr original = save.table->GetEntry(i);
       if (original->extraText1.length() == 0) original->extraText1 = du::Symbol();
       if (original->extraText2.length() == 0) original->extraText2 = du::Symbol();
       EXPECT_EQ(Describe(*loaded->GetEntry(i)), Describe(*original)) << "entry " << i;

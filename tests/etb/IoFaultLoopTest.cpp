@@ -110,57 +110,49 @@ struct IoFaultLoop : testing::Test {
   }
 };
 
-TEST_F(IoFaultLoop, EtbSavesAreWholeOrNotAtAll) {
-  const std::string target = dir.path() + "/table.etb";
-  const auto prepare = [&] {
+TEST_F(IoFaultLoop, SavesAndTheSessionExtractionAreWholeOrNotAtAll) {
+  const std::string target = dir.path() + "/table.etb", store = dir.path() + "/preferences.json";
+  const auto oldTarget = [&] {
     for (const auto& item : fs::directory_iterator(dir.path())) fs::remove(item.path());
     std::ofstream(target) << "old content\n";
   };
-  const auto read = [&] { return ReadFile(target); };
-  RunLoop(
-      {"ETB save", prepare,
-       [&] { return etb::EtbWriter().SaveAnnotationTable(table, {}, target, true, false); }, read},
-      {dir.path(), hostTemp});
-  RunLoop(
-      {"default save", prepare,
-       [&] { return etb::EtbWriter().SaveDefaultAnnotationTable(table, {}, false, target); }, read},
-      {dir.path(), hostTemp});
-}
-
-TEST_F(IoFaultLoop, PreferenceStoresAreWholeOrNotAtAll) {
-  const std::string store = dir.path() + "/preferences.json";
-  RunLoop(
+  const auto readTarget = [&] { return ReadFile(target); };
+  const std::string archive = dir.path() + "/session.zip", extracted = hostTemp + "/s.etb";
+  const FaultedPath paths[] = {
+      {"ETB save", oldTarget,
+       [&] { return etb::EtbWriter().SaveAnnotationTable(table, {}, target, true, false); },
+       readTarget},
+      {"default save", oldTarget,
+       [&] { return etb::EtbWriter().SaveDefaultAnnotationTable(table, {}, false, target); },
+       readTarget},
       {"preferences save",
        [&] {
-         for (const auto& item : fs::directory_iterator(dir.path())) fs::remove(item.path());
+         oldTarget();
          std::ofstream(store) << "{\"lists\": {}}\n";
          ASSERT_EQ(standin::UsePreferenceStore(store), "");
        },
        [&] { return etb::EtbPreferencesWriter().SaveAnnotationTable(table, {}, "", true, false); },
        [&] { return ReadFile(store); }},
-      {dir.path(), hostTemp});
-}
-
-TEST_F(IoFaultLoop, SessionExtractionLeavesWholeFilesOrNone) {
-  const std::string archive = dir.path() + "/session.zip";
-  testing_support::WriteZip(archive, {{"s.etb", std::string(5000, 'e')}, {"s.ast", "ast"}});
-  const std::string extracted = hostTemp + "/s.etb";
-  RunLoop({"session extraction", [&] { fs::remove(extracted); },
-           [&] {
-             du::SmartPtr<znk::AnnoSetTable> session = standin::NewAnnotationTable("");
-             session->GetStructure()->SetSessionStateURL(archive);
-             standin::RecordingEvent event;
-             du::SmartPtr<zip::ZipParser> loader(new zip::ZipParser);
-             loader->LoadSessionState(session, &event);
-             standin::PumpFetches();
-             loader->LoadSessionState({}, nullptr);  // let go of the table
-             du::Symbol etbFile;
-             session->GetStructure()->GetSessionStateEtbFileName(etbFile);
-             return event.outcome() == standin::RecordingEvent::Outcome::kSuccess &&
-                    !etbFile.IsNull();
-           },
-           [&] { return ReadFile(extracted); }},
-          {dir.path(), hostTemp});
+      {"session extraction",
+       [&] {
+         fs::remove(extracted);
+         testing_support::WriteZip(archive, {{"s.etb", std::string(5000, 'e')}, {"s.ast", "ast"}});
+       },
+       [&] {
+         du::SmartPtr<znk::AnnoSetTable> session = standin::NewAnnotationTable("");
+         session->GetStructure()->SetSessionStateURL(archive);
+         standin::RecordingEvent event;
+         du::SmartPtr<zip::ZipParser> loader(new zip::ZipParser);
+         loader->LoadSessionState(session, &event);
+         standin::PumpFetches();
+         loader->LoadSessionState({}, nullptr);  // let go of the table
+         du::Symbol etbFile;
+         session->GetStructure()->GetSessionStateEtbFileName(etbFile);
+         return event.outcome() == standin::RecordingEvent::Outcome::kSuccess && !etbFile.IsNull();
+       },
+       [&] { return ReadFile(extracted); }},
+  };
+  for (const FaultedPath& path : paths) RunLoop(path, {dir.path(), hostTemp});
 }
 
 }  // namespace

@@ -77,7 +77,6 @@ TEST(PreferencesLoader, ReadsEverySetInListOrder) {
   EXPECT_EQ(full->color.GetAsHexUI(), 0x11223344U);
   const EntryPtr bare = table->GetEntry(3);
   EXPECT_FALSE(bare->hasColor) << "no Color key, colour as created";
-  EXPECT_FALSE(bare->comment.IsNull()) << "an empty comment is assigned too";
 }
 
 TEST(PreferencesLoader, AnyProtectionButTheColoursMakesAnEntryProtected) {
@@ -118,6 +117,8 @@ struct PreferencesSaverTest : testing::Test {
   static EntryPtr Preference(const char* name, int accessState = 0, bool excluded = false) {
     EntrySpec spec;
     spec.name = name;
+    spec.propertyName = std::string("p") + name;
+    spec.propertyValue = std::string("v") + name;
     spec.isPreference = true;
     spec.accessState = accessState;
     spec.excludeFromPartialSave = excluded;
@@ -133,7 +134,7 @@ struct PreferencesSaverTest : testing::Test {
   }
 };
 
-TEST_F(PreferencesSaverTest, SelectsLikeTheEtbSaverAndSavesOnlyWhatItWrote) {
+TEST_F(PreferencesSaverTest, SelectsLikeTheEtbSaverAndSavesOnlyWhatItMayWrite) {
   const EntryPtr outside = Preference("new");
   struct Case {
     const char* name;
@@ -159,19 +160,13 @@ TEST_F(PreferencesSaverTest, SelectsLikeTheEtbSaverAndSavesOnlyWhatItWrote) {
     EXPECT_EQ(ListedNames(), c.names) << "the list is rebuilt from the table";
     EXPECT_EQ(standin::PreferenceSaveCount(), c.saves);
   }
-}
-
-TEST_F(PreferencesSaverTest, WithoutATableOnlyTheGivenEntryIsWritten) {
-  EXPECT_TRUE(writer.SaveAnnotationTable({}, Preference("solo"), "", true, false));
+  standin::ResetWorld();
+  EXPECT_TRUE(writer.SaveAnnotationTable({}, Preference("solo"), "", true, false)) << "no table";
   EXPECT_EQ(ListedNames(), std::vector<std::string>{"solo"});
-}
-
-TEST_F(PreferencesSaverTest, AProtectedListIsLeftAsItWas) {
-  AddFullSet("kept");
-  List()->isProtected = true;
+  List()->isProtected = true;  // a protected list is left as it was
   EXPECT_FALSE(writer.SaveAnnotationTable(table, EntryPtr(), "", true, false));
-  EXPECT_EQ(ListedNames(), std::vector<std::string>{"kept"});
-  EXPECT_EQ(standin::PreferenceSaveCount(), 0);
+  EXPECT_EQ(ListedNames(), std::vector<std::string>{"solo"});
+  EXPECT_EQ(standin::PreferenceSaveCount(), 1);
 }
 
 // Save into a store file, start a new world from that file, load: every stored field returns.
@@ -196,22 +191,15 @@ TEST_F(PreferencesSaverTest, RoundTripThroughTheStoreFile) {
 
   ASSERT_EQ(standin::UsePreferenceStore(store), "");
   du::SmartPtr<znk::AnnoSetTable> loaded = LoadList();
-  ASSERT_EQ(DescribeEntries(*loaded).size(), 3U);
+  // Unset texts come back empty; extra texts are no part of the layout.
+  EXPECT_EQ(DescribeEntries(*loaded),
+            (std::vector<std::string>{"0||pp0|vp0|p0|caf\xE9.znd|9|0|0|line one\nline two|-|-",
+                                      "0||pexcluded|vexcluded|excluded||0|0|0||-|-",
+                                      "0||pp4|vp4|p4||0|0|0||-|-"}));
   for (unsigned int i = 0; i < 3; ++i) {
-    const EntryPtr original = entries[i == 0 ? 0 : i == 1 ? 3 : 4];
-    const EntryPtr back = loaded->GetEntry(i);
-    SCOPED_TRACE(original->GetName().safe_c_str());
-    EXPECT_EQ(back->GetPropName(),
-              original->GetPropName().c_str() ? original->GetPropName() : du::Symbol(""));
-    EXPECT_STREQ(back->GetName().c_str(), original->GetName().c_str());
-    EXPECT_STREQ(back->file.safe_c_str(), original->file.safe_c_str());
-    EXPECT_EQ(back->annotationType, original->annotationType);
-    EXPECT_STREQ(back->comment.safe_c_str(), original->comment.safe_c_str());
-    EXPECT_EQ(back->color, original->color);
-    EXPECT_TRUE(back->hasColor) << "written also without hasColor";
-    EXPECT_TRUE(back->isPreference);
-    EXPECT_EQ(back->accessState, 0);
-    EXPECT_TRUE(back->extraText1.IsNull()) << "extra texts are no part of the layout";
+    EXPECT_EQ(loaded->GetEntry(i)->color, entries[i == 0 ? 0 : i + 2]->color);
+    EXPECT_TRUE(loaded->GetEntry(i)->hasColor) << "written also without hasColor";
+    EXPECT_TRUE(loaded->GetEntry(i)->isPreference);
   }
 }
 
