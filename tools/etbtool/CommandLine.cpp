@@ -104,6 +104,16 @@ CLI::App* AddPrefs(CLI::App& app, PrefsOptions& prefs) {
   return command;
 }
 
+CLI::App* AddCheck(CLI::App& app, CheckOptions& check) {
+  CLI::App* command =
+      app.add_subcommand("check", "report the lines of an ETB file the loader reads otherwise");
+  command->add_option("FILE", check.file, "the ETB file")->required();
+  command->add_option("--model", check.model,
+                      "the product file the structure came from (.ed/.edz: convert texts)");
+  command->add_flag("--json", check.json, "print one JSON document");
+  return command;
+}
+
 }  // namespace
 
 std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& out,
@@ -121,6 +131,7 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       {AddSave(app, invocation.save), Command::kSave},
       {AddSession(app, invocation.load), Command::kSession},
       {AddPrefs(app, invocation.prefs), Command::kPrefs},
+      {AddCheck(app, invocation.check), Command::kCheck},
       {app.add_subcommand("demo", "a guided tour of the module on bundled samples"),
        Command::kDemo},
   };

@@ -9,13 +9,14 @@ namespace etbtool {
 
 // What the command line asks for.
 struct Invocation {
-  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo };
+  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo, kCheck };
   Command command = Command::kDemo;
   std::string modulePath;
   std::string role, kind, format;  // probe
   LoadOptions load;                // load and session
   SaveOptions save;
   PrefsOptions prefs;
+  CheckOptions check;
   bool stats = false;  // --stats: phase timings on stderr after the command
 };
 

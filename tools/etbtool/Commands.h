@@ -56,6 +56,16 @@ std::string DefaultPreferenceStore();
 // Shows, imports into or exports the host's preference list of annotation entries.
 int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out);
 
+struct CheckOptions {
+  std::string file;
+  std::string model;
+  bool json = false;
+};
+
+// Reads an ETB file as the loader does and prints, one a line, what the loader would make of it
+// other than its author most likely meant. Needs no module: the record reader is built in.
+int RunCheck(const CheckOptions& options, std::ostream& out);
+
 // The guided tour of the module.
 int RunDemo(const LoadedModule& module, std::ostream& out);
 
