@@ -9,7 +9,7 @@ namespace etbtool {
 
 // What the command line asks for.
 struct Invocation {
-  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo, kCheck };
+  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo, kCheck, kExport, kImport };
   Command command = Command::kDemo;
   std::string modulePath;
   std::string role, kind, format;  // probe
@@ -17,6 +17,8 @@ struct Invocation {
   SaveOptions save;
   PrefsOptions prefs;
   CheckOptions check;
+  ExportOptions exportTable;
+  ImportOptions importTable;
   bool stats = false;  // --stats: phase timings on stderr after the command
 };
 

@@ -66,6 +66,27 @@ struct CheckOptions {
 // other than its author most likely meant. Needs no module: the record reader is built in.
 int RunCheck(const CheckOptions& options, std::ostream& out);
 
+struct ExportOptions {
+  std::string input;
+  std::string output;
+  std::string format;  // "csv" or "json"
+  std::string model;
+};
+
+// Loads an ETB file as `load` does and writes the table as CSV or as the load's JSON document.
+int RunExport(const LoadedModule& module, const ExportOptions& options, std::ostream& out);
+
+struct ImportOptions {
+  std::string input;
+  std::string output;
+  std::string model;
+  bool convert = false;
+};
+
+// Reads a CSV table or a JSON document of entries and saves them through the module's ETB
+// saver; refuses bad input line by line and then writes nothing.
+int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out);
+
 // The guided tour of the module.
 int RunDemo(const LoadedModule& module, std::ostream& out);
 

@@ -6,37 +6,53 @@
 
 namespace etbtool {
 
+namespace {
+
+// The length of the UTF-8 sequence at `i`, or 0 when none starts there.
+std::size_t SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t size) {
+  const unsigned char lead = bytes[i];
+  if (lead < 0x80) return 1;
+  std::size_t length = 2;
+  unsigned int low = 0x80;   // the least second byte, which rules out overlong forms
+  unsigned int high = 0xBF;  // the greatest, which rules out surrogates and beyond U+10FFFF
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else if (lead < 0xC2 || lead > 0xDF) {
+    return 0;
+  }
+  if (size - i < length || bytes[i + 1] < low || bytes[i + 1] > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (bytes[i + k] < 0x80 || bytes[i + k] > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 bool IsValidUtf8(const char* text, std::size_t size) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  for (std::size_t i = 0; i < size;) {
-    const unsigned char lead = bytes[i];
-    std::size_t length = 1;
-    unsigned int low = 0x80;   // the least second byte, which rules out overlong forms
-    unsigned int high = 0xBF;  // the greatest, which rules out surrogates and beyond U+10FFFF
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (size - i < length || bytes[i + 1] < low || bytes[i + 1] > high) return false;
-    for (std::size_t k = 2; k < length; ++k) {
-      if (bytes[i + k] < 0x80 || bytes[i + k] > 0xBF) return false;
-    }
-    i += length;
+  for (std::size_t i = 0, length = 0; i < size; i += length) {
+    length = SequenceAt(bytes, i, size);
+    if (length == 0) return false;
   }
   return true;
+}
+
+std::string ValidUtf8(const std::string& text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::string valid;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = SequenceAt(bytes, i, text.size());
+    valid.append(length == 0 ? "\xEF\xBF\xBD" : text.substr(i, length));
+    i += length == 0 ? 1 : length;
+  }
+  return valid;
 }
 
 NumberForm FormOfNumber(const char* text, std::size_t size) {

@@ -7,6 +7,8 @@
 namespace etbtool {
 
 bool IsValidUtf8(const char* text, std::size_t size);
+// The text with every byte that starts no valid UTF-8 sequence replaced by U+FFFD.
+std::string ValidUtf8(const std::string& text);
 
 enum class NumberForm { kPlain, kNotPlain, kOverflow };
 // kPlain: an optional sign and decimal digits, nothing else, within the range of an int.

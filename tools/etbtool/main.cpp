@@ -49,6 +49,12 @@ int Run(int argc, char** argv, bool& stats) {
     case Command::kDemo:
       status = RunDemo(*module, std::cout);
       break;
+    case Command::kExport:
+      status = RunExport(*module, invocation->exportTable, std::cout);
+      break;
+    case Command::kImport:
+      status = RunImport(*module, invocation->importTable, std::cout);
+      break;
     case Command::kCheck:  // handled above: it needs no module
       break;
   }
