@@ -5,8 +5,6 @@
 #include "Commands.h"
 #include "TableImport.h"
 #include "znk/AnnoSetTable.h"
-#include "znk/AnnoSetTableEntry.h"
-#include "znk/AnnoSetTableEntryData.h"
 #include "znk/Structure.h"
 
 namespace etbtool {
@@ -17,25 +15,6 @@ namespace {
 bool LooksLikeJson(const std::string& bytes) {
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");
   return first != std::string::npos && bytes[first] == '{';
-}
-
-du::SmartPtr<znk::AnnoSetTableEntry> NewEntry(const ImportedEntry& imported) {
-  znk::AnnoSetTableEntryData data;
-  data.componentId = imported.componentId;
-  data.componentName = imported.componentName;
-  data.propertyName = imported.propertyName;
-  data.propertyValue = imported.propertyValue;
-  data.name = imported.name;
-  data.reservedText = du::Symbol::EMPTY;
-  data.annotationType = imported.annotationType;
-  du::SmartPtr<znk::AnnoSetTableEntry> entry;
-  znk::AnnoSetTableEntry::Create(entry, data, imported.file, imported.accessState,
-                                 imported.secondState, false);
-  if (entry.IsNull()) return entry;
-  if (!imported.comment.empty()) entry->comment = imported.comment;
-  if (!imported.extraText1.empty()) entry->extraText1 = imported.extraText1;
-  if (!imported.extraText2.empty()) entry->extraText2 = imported.extraText2;
-  return entry;
 }
 
 }  // namespace
@@ -63,7 +42,7 @@ int RunImport(const LoadedModule& module, const ImportOptions& options, std::ost
   du::SmartPtr<znk::Structure> structure = new znk::Structure;
   if (!options.model.empty()) structure->SetFileSource(options.model);
   du::SmartPtr<znk::AnnoSetTable> table = new znk::AnnoSetTable(structure);
-  for (const ImportedEntry& imported : entries) table->AddEntry(NewEntry(imported));
+  for (const ImportedEntry& imported : entries) table->AddEntry(NewHostEntry(imported));
   du::SmartPtr<znloader::AnnotationParser> saver;
   bool saved = false;
   if (module.Create("saver", "annotation", "etb", saver)) {

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "TextForms.h"
+#include "znk/AnnoSetTableEntryData.h"
 
 namespace etbtool {
 
@@ -108,9 +109,39 @@ ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreT
   if (entry.accessState >= 1000 || entry.accessState <= -100) {
     reader.Refuse("accessState", "four or more characters, which read back as a comment");
   }
+  const auto fileEndsIn = [&entry](const char* suffix) {
+    return entry.file.size() >= 4 && entry.file.compare(entry.file.size() - 4, 4, suffix) == 0;
+  };
+  if (entry.annotationType == 15 && fileEndsIn(".ast")) {
+    reader.Refuse("file", "an .ast file of a type 15 entry reads back as .znd");
+  }
+  const int type = entry.annotationType;
+  if ((type == 1 || type == 3 || type == 4) && fileEndsIn(".zna")) {
+    reader.Refuse("file",
+                  "a .zna file of a type 1, 3 or 4 entry reads back as a view-state source");
+  }
   if (entry.extraText1.empty() && !entry.extraText2.empty()) {
     reader.Refuse("extraText2", "given without an extraText1, so no column can carry it");
   }
+  return entry;
+}
+
+du::SmartPtr<znk::AnnoSetTableEntry> NewHostEntry(const ImportedEntry& imported) {
+  znk::AnnoSetTableEntryData data;
+  data.componentId = imported.componentId;
+  data.componentName = imported.componentName;
+  data.propertyName = imported.propertyName;
+  data.propertyValue = imported.propertyValue;
+  data.name = imported.name;
+  data.reservedText = du::Symbol::EMPTY;
+  data.annotationType = imported.annotationType;
+  du::SmartPtr<znk::AnnoSetTableEntry> entry;
+  znk::AnnoSetTableEntry::Create(entry, data, imported.file, imported.accessState,
+                                 imported.secondState, false);
+  if (entry.IsNull()) return entry;
+  if (!imported.comment.empty()) entry->comment = imported.comment;
+  if (!imported.extraText1.empty()) entry->extraText1 = imported.extraText1;
+  if (!imported.extraText2.empty()) entry->extraText2 = imported.extraText2;
   return entry;
 }
 

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "du/SmartPtr.h"
+#include "znk/AnnoSetTableEntry.h"
+
 namespace etbtool {
 
 // One entry of an imported table, its fields checked against what an ETB record can carry.
@@ -33,5 +36,8 @@ constexpr std::size_t kRequiredFields = 8;
 // every value as a string), adding to `errors` what cannot be carried. `line`: where it starts.
 ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreText,
                         std::vector<ImportError>& errors);
+
+// A host entry made of it, as the ETB loader makes one (not a preference entry).
+du::SmartPtr<znk::AnnoSetTableEntry> NewHostEntry(const ImportedEntry& imported);
 
 }  // namespace etbtool
