@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       json ? etbtool::ReadJsonEntries(bytes, errors) : etbtool::ReadCsvEntries(bytes, errors);
   if (errors.empty()) SaveAndReadBack(entries);
   for (const etbtool::ImportError& error : errors) {
-    if (error.line < 1 || error.field.empty()) fuzzhost::Fail(kTarget, "a refusal names no place");
+    if (error.line < 1) fuzzhost::Fail(kTarget, "a refusal names no line");
   }
   fuzzhost::CheckClean(kTarget, baseline);
   std::error_code ignored;

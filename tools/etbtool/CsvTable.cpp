@@ -2,6 +2,7 @@
 
 #include <csv.h>
 
+#include "ImportedEntry.h"
 #include "TextForms.h"
 
 namespace etbtool {
@@ -25,23 +26,16 @@ std::string FieldText(const nlohmann::ordered_json& value) {
 
 }  // namespace
 
-const std::vector<std::string>& CsvFields() {
-  static const std::vector<std::string> fields = {
-      "componentId",    "componentName", "propertyName",   "propertyValue",
-      "name",           "file",          "annotationType", "accessState",
-      "secondState",    "comment",       "extraText1",     "extraText2",
-      "sessionAstFile", "isPreference",  "hasColor",       "color"};
-  return fields;
-}
-
 void WriteCsvHeader(std::FILE* out) {
-  for (const std::string& field : CsvFields()) WriteField(out, field, &field == &CsvFields()[0]);
+  for (const std::string& field : EntryFieldNames()) {
+    WriteField(out, field, &field == &EntryFieldNames().front());
+  }
   std::fputs("\r\n", out);
 }
 
 void WriteCsvRow(std::FILE* out, const nlohmann::ordered_json& entry) {
   bool first = true;
-  for (const std::string& field : CsvFields()) {
+  for (const std::string& field : EntryFieldNames()) {
     WriteField(out, FieldText(entry[field]), first);
     first = false;
   }

@@ -3,14 +3,12 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 namespace etbtool {
 
 // The CSV form of a table: a header row of the entry fields of the JSON document, then one row
 // per entry, as RFC 4180 has it (CRLF rows, a field quoted when it holds a comma, a quote or a
 // line break). A null text is an empty field; texts are written as valid UTF-8.
-const std::vector<std::string>& CsvFields();
 void WriteCsvHeader(std::FILE* out);
 // `entry` is an entry object of the JSON document.
 void WriteCsvRow(std::FILE* out, const nlohmann::ordered_json& entry);

@@ -32,8 +32,8 @@ int RunImport(const LoadedModule& module, const ImportOptions& options, std::ost
       LooksLikeJson(text) ? ReadJsonEntries(text, errors) : ReadCsvEntries(text, errors);
   if (!errors.empty()) {
     for (const ImportError& error : errors) {
-      std::cerr << options.input << ':' << error.line << ':' << error.field << ": " << error.reason
-                << '\n';
+      std::cerr << options.input << ':' << error.line << ':'
+                << (error.field.empty() ? "\"\"" : error.field) << ": " << error.reason << '\n';
     }
     std::cerr << "etbtool: nothing written\n";
     return kExitUsage;

@@ -59,6 +59,9 @@ std::vector<ImportedEntry> ReadJsonEntries(const std::string& bytes,
   } catch (const nlohmann::json::parse_error& error) {
     errors.push_back({LineAt(bytes, error.byte), "-", "not valid JSON"});
     return {};
+  } catch (const nlohmann::json::exception&) {  // a number beyond every range
+    errors.push_back({1, "-", "not valid JSON: a number out of range"});
+    return {};
   }
   if (!document.is_object() || !document.contains("entries") || !document["entries"].is_array()) {
     errors.push_back({1, "entries", "the document has no \"entries\" array"});
