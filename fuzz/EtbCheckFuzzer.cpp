@@ -5,42 +5,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "EtbChecker.h"
-#include "FuzzHost.h"
-#include "du/FileSystem.h"
-#include "etb/Parser.h"
-#include "standin/HostLoad.h"
-#include "standin/HostTemp.h"
+#include "FuzzEtbFiles.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/ComponentNode.h"
 #include "znk/Structure.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 constexpr const char* kTarget = "EtbCheckFuzzer";
-
-std::string* inputPath = nullptr;
 fuzzhost::Baseline baseline;
 
-void RemoveOurFiles() {
-  std::error_code ignored;
-  if (inputPath != nullptr) fs::remove_all(fs::path(*inputPath).parent_path(), ignored);
-  standin::RemoveHostTempDir();
-}
-
 // Entries and view-state sources the loader makes of the file.
-std::size_t LoadedRecords(bool converting) {
-  du::SmartPtr<znk::AnnoSetTable> table =
-      standin::NewAnnotationTable(*inputPath, converting ? "product.edz" : "product.znd");
-  du::SmartPtr<etb::Parser> parser(new etb::Parser);
-  if (parser.IsNull() || !standin::LoadAnnotationTable(*parser, table).succeeded()) {
-    fuzzhost::Fail(kTarget, "the load failed");
-  }
+std::size_t LoadedRecords(const std::string& path, bool converting) {
+  const du::SmartPtr<znk::AnnoSetTable> table =
+      fuzzhost::LoadEtb(kTarget, path, converting ? "product.edz" : "product.znd");
   unsigned int entries = 0;
   table->GetNumEntries(entries);
   du::SmartPtr<znk::ComponentNode> root;
@@ -51,17 +32,15 @@ std::size_t LoadedRecords(bool converting) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string folder = du::FileSystem::GetTempDir(false) + "/etb-check-fuzz-XXXXXX";
-  if (::mkdtemp(folder.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
-  inputPath = new std::string(folder + "/input.etb");
-  std::atexit(RemoveOurFiles);
+  fuzzhost::Folder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const bool converting = size > 0 && (data[0] & 1U) != 0;
-  std::FILE* file = std::fopen(inputPath->c_str(), "wb");
+  const std::string path = fuzzhost::Folder(kTarget) + "/input.etb";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) fuzzhost::Fail(kTarget, "cannot write the input");
   if (size > 1) std::fwrite(data + 1, 1, size - 1, file);
   std::fclose(file);
@@ -73,16 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (finding.line < lastLine || finding.line < 1) fuzzhost::Fail(kTarget, "lines out of order");
     lastLine = finding.line;
   });
-  if (!checker.Check(*inputPath)) fuzzhost::Fail(kTarget, "the checker could not read the file");
+  if (!checker.Check(path)) fuzzhost::Fail(kTarget, "the checker could not read the file");
   if (lastLine > checker.lines()) fuzzhost::Fail(kTarget, "a finding past the last line");
-  if (std::size_t(checker.records()) != LoadedRecords(converting)) {
+  if (std::size_t(checker.records()) != LoadedRecords(path, converting)) {
     fuzzhost::Fail(kTarget, "the checker and the loader count different records");
   }
   if (findings == 0 && checker.records() != checker.lines()) {
     fuzzhost::Fail(kTarget, "no findings, but not every line is a record");
   }
   fuzzhost::CheckClean(kTarget, baseline);
-  std::error_code ignored;
-  fs::remove_all(fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache", ignored);
+  fuzzhost::ClearFetchCache();
   return 0;
 }

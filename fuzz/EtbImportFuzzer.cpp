@@ -3,32 +3,18 @@
 // loader as they were given (second states as column 9's mark). The host is left as it was.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "FuzzHost.h"
+#include "FuzzEtbFiles.h"
 #include "TableImport.h"
-#include "du/FileSystem.h"
 #include "etb/EtbWriter.h"
-#include "etb/Parser.h"
-#include "standin/HostLoad.h"
-#include "standin/HostTemp.h"
 #include "znk/AnnoSetTable.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 constexpr const char* kTarget = "EtbImportFuzzer";
-
-std::string* folder = nullptr;
 fuzzhost::Baseline baseline;
-
-void RemoveOurFiles() {
-  std::error_code ignored;
-  if (folder != nullptr) fs::remove_all(*folder, ignored);
-  standin::RemoveHostTempDir();
-}
 
 bool SameText(const du::Symbol& loaded, const std::string& given) {
   return std::string(loaded.safe_c_str()) == given;
@@ -49,7 +35,7 @@ bool ReadsBackAsGiven(const du::SmartPtr<znk::AnnoSetTableEntry>& loaded,
 }
 
 void SaveAndReadBack(const std::vector<etbtool::ImportedEntry>& entries) {
-  const std::string target = *folder + "/out.etb";
+  const std::string target = fuzzhost::Folder(kTarget) + "/out.etb";
   {
     du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
     for (const etbtool::ImportedEntry& entry : entries) {
@@ -61,11 +47,7 @@ void SaveAndReadBack(const std::vector<etbtool::ImportedEntry>& entries) {
       fuzzhost::Fail(kTarget, "the save failed");
     }
   }
-  du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable(target);
-  du::SmartPtr<etb::Parser> parser(new etb::Parser);
-  if (parser.IsNull() || !standin::LoadAnnotationTable(*parser, table).succeeded()) {
-    fuzzhost::Fail(kTarget, "the saved file did not load");
-  }
+  const du::SmartPtr<znk::AnnoSetTable> table = fuzzhost::LoadEtb(kTarget, target, "");
   unsigned int count = 0;
   table->GetNumEntries(count);
   if (count != entries.size()) fuzzhost::Fail(kTarget, "a different number of entries read back");
@@ -79,10 +61,7 @@ void SaveAndReadBack(const std::vector<etbtool::ImportedEntry>& entries) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string made = du::FileSystem::GetTempDir(false) + "/etb-import-fuzz-XXXXXX";
-  if (::mkdtemp(made.data()) == nullptr) fuzzhost::Fail(kTarget, "no temporary folder");
-  folder = new std::string(made);
-  std::atexit(RemoveOurFiles);
+  fuzzhost::Folder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }
@@ -99,10 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (error.line < 1) fuzzhost::Fail(kTarget, "a refusal names no line");
   }
   fuzzhost::CheckClean(kTarget, baseline);
-  std::error_code ignored;
-  for (fs::directory_iterator file(*folder, ignored), end; file != end; file.increment(ignored)) {
-    fs::remove(file->path(), ignored);
+  std::error_code ignored;  // the saved file and the saver's backups of it
+  for (const auto& file : std::filesystem::directory_iterator(fuzzhost::Folder(kTarget), ignored)) {
+    std::filesystem::remove(file.path(), ignored);
   }
-  fs::remove_all(fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache", ignored);
+  fuzzhost::ClearFetchCache();
   return 0;
 }

@@ -65,11 +65,7 @@ TEST(EtbtoolCheck, NamesEachTrapOnItsLine) {
     EXPECT_EQ(run.status, test.status) << test.bytes;
     EXPECT_EQ(Findings(json::parse(run.out)), test.findings) << test.bytes;
   }
-  const auto human = Etbtool("check '" + dir.Write("h.etb", "x\n") + "'");
-  EXPECT_EQ(human.out, dir.path() + "/h.etb:1: short-line: 0 separators; a record needs 6 " +
-                           "(the line is skipped)\n");
   EXPECT_EQ(Etbtool("check '" + dir.path() + "/missing.etb'").status, 2);
-  EXPECT_EQ(Etbtool("check").status, 2);
 }
 
 // A plain decimal number; anything else stays a text, which no loaded number equals.
@@ -124,13 +120,9 @@ std::string RandomLine(std::mt19937& random) {
       "7x",   "",     " 5",   "99999999999", "1000",        "12 w", "0 a",
       "\r",   "\xFF", "a<@@", "@@>",         "x" + S + "y", "a\nb", std::string(1, '\0') + "z",
       "x.ast"};
-  std::vector<std::string> columns = {pick(numbers),
-                                      pick(texts),
-                                      pick(texts),
-                                      pick(texts),
-                                      pick(texts),
-                                      pick(texts),
-                                      pick({"0", "2", "3", "15"})};
+  std::vector<std::string> columns = {pick(numbers)};
+  for (int text = 0; text < 5; ++text) columns.push_back(pick(texts));
+  columns.push_back(pick({"0", "2", "3", "15"}));
   const int tail = std::uniform_int_distribution<int>(0, 4)(random);
   if (tail > 0) columns.push_back(pick({"0", "2", "0 note", "1 two words"}));
   if (tail > 1) columns.push_back(pick(numbers));
@@ -138,10 +130,7 @@ std::string RandomLine(std::mt19937& random) {
   if (tail > 3) columns.push_back(pick(texts));
   while (std::uniform_int_distribution<int>(0, 3)(random) == 0) {
     const auto column = std::uniform_int_distribution<std::size_t>(0, columns.size())(random);
-    if (column == columns.size())
-      columns.pop_back();  // fewer columns
-    else
-      columns[column] = pick(traps);
+    column == columns.size() ? columns.pop_back() : void(columns[column] = pick(traps));
   }
   std::string line;
   for (const std::string& column : columns) line += (line.empty() ? "" : S) + column;
