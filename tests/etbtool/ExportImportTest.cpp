@@ -41,8 +41,9 @@ TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
   EXPECT_EQ(json::parse(ReadFile(dir.path() + "/table.json")),
             json::parse(Etbtool("load '" + saved + "' --json").out));
 
-  // Columns in another order, optional ones left out.
+  // Columns in another order, optional ones left out, behind a spreadsheet's byte-order mark.
   dir.Write("moved.csv",
+            "\xEF\xBB\xBF"
             "file,name,accessState,annotationType,propertyValue,propertyName,componentName,"
             "componentId\nf.znd,N,1,0,V,P,C,9\n");
   ASSERT_EQ(Etbtool("import '" + dir.path() + "/moved.csv' '" + dir.path() + "/moved.etb'").status,
@@ -80,6 +81,9 @@ TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
        "{\"entries\": [\n{" + entry + "},\n{" + entry + ", \"file\": 3}]}",
        {"f.json:2:file: missing", "f.json:4:file: not a text"}},
       {"g.json", "{\"entries\": [", {"g.json:1:-: not valid JSON"}},
+      {"h.json",
+       "{\"entries\": [{" + entry + ", \"file\": \"f\", \"secondState\": 18446744073709551615}]}",
+       {"h.json:1:secondState: not an integer"}},
   };
   ScratchDir dir;
   const std::string target = dir.Write("target.etb", "kept\n");

@@ -40,7 +40,8 @@ std::vector<ImportedEntry> ReadCsvEntries(const std::string& bytes,
   const std::unique_ptr<csv_parser, void (*)(csv_parser*)> freed(&parser, csv_free);
   csv_set_space_func(&parser, NoSpace);
   Rows rows;
-  for (std::size_t from = 0; from < bytes.size();) {
+  // Spreadsheets often save UTF-8 with a byte-order mark, which is no part of the first name.
+  for (std::size_t from = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; from < bytes.size();) {
     const std::size_t feed = std::min(bytes.find('\n', from), bytes.size() - 1) + 1;
     ++rows.line;
     if (csv_parse(&parser, bytes.data() + from, feed - from, EndField, EndRow, &rows) !=

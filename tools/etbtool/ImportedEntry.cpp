@@ -26,10 +26,15 @@ class EntryReader {
         value = std::stoi(text);
         return;
       }
-    } else if (given->is_number_integer() && given->get<long long>() >= INT_MIN &&
-               given->get<long long>() <= INT_MAX) {
-      value = given->get<int>();
-      return;
+    } else if (given->is_number_integer()) {
+      // Read as unsigned, a large number would wrap into the range of an int.
+      const bool fits = given->is_number_unsigned() ? given->get<unsigned long long>() <= INT_MAX
+                                                    : given->get<long long>() >= INT_MIN &&
+                                                          given->get<long long>() <= INT_MAX;
+      if (fits) {
+        value = given->get<int>();
+        return;
+      }
     }
     Refuse(field, "not an integer: " +
                       given->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
