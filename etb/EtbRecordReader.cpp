@@ -61,6 +61,11 @@ std::size_t SizeOf(const char* column, const ETBParser_Scanner& scanner) {
                                    : std::strlen(column);
 }
 
+// The column just taken as it stands in its line, or absent.
+EtbText Seen(const char* column, const ETBParser_Scanner& scanner) {
+  return column != nullptr ? EtbText{column, SizeOf(column, scanner)} : EtbText{};
+}
+
 }  // namespace
 
 char* ETBParser_Scanner::TakeNextColumn() {
@@ -93,8 +98,9 @@ EtbText EtbRecordReader::Text(char* column, std::size_t size, std::size_t keptAt
 
 EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& scanner,
                                                              EtbRecord& record) {
-  const char* column = scanner.TakeNextColumn();
+  char* column = scanner.TakeNextColumn();
   record.componentId = column != nullptr ? ReadAtoi(column) : 0;
+  record.componentIdText = Seen(column, scanner);
   EtbText* const texts[] = {&record.componentName, &record.propertyName, &record.propertyValue,
                             &record.name, &record.file};
   for (std::size_t i = 0; i < 5; ++i) {
@@ -105,12 +111,14 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
   }
   column = scanner.TakeNextColumn();
   record.annotationType = column != nullptr ? ReadAtoi(column) : 0;
+  record.annotationTypeText = Seen(column, scanner);
 
   // Column 8: the access state, then from its third byte on the comment's first line, which
   // goes on over the following lines when nothing follows it on its own.
   scanner.lastOnLine = true;
   column = scanner.TakeNextColumn();
   record.separators = scanner.separatorCount;
+  record.accessStateText = Seen(column, scanner);
   if (column == nullptr) return FirstLine::kRead;
   record.accessState = ExtractInt(column);
   if (SizeOf(column, scanner) < kShortestComment) return FirstLine::kRead;
@@ -127,8 +135,9 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
 }
 
 void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& record) {
-  const char* column = scanner.TakeNextColumn();
+  char* column = scanner.TakeNextColumn();
   record.secondState = column != nullptr ? ReadAtoi(column) : 0;
+  record.secondStateText = Seen(column, scanner);
   // Extra texts: column 11 counts only behind a non-empty column 10.
   if (scanner.cursor != nullptr) {
     char* text = scanner.TakeNextColumn();
@@ -141,6 +150,7 @@ void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& rec
     }
   }
   record.separators = scanner.separatorCount;
+  record.columnsLeft = scanner.cursor != nullptr;
 }
 
 std::string ReadCommentLines(ETBParser_Scanner& scanner, du::LineReader& lines) {

@@ -46,15 +46,19 @@ function teardown(c,   t, p) {
   if (!(t in items) || !(p in items)) return "-"
   return sprintf("%.3f", items[p] / items[t])
 }
-# Whole processes: naive time over module time, median and the extremes' range.
-function speed(c,   m, n) {
-  m = key(c, "module"); n = key(c, "naive")
+# Whole processes: the time of `slow` over that of `fast`, median and the extremes' range.
+function speed(c, fast, slow,   m, n) {
+  m = key(c, fast); n = key(c, slow)
   if (!(m in median) || !(n in median)) return "-"
   return sprintf("%.2f (%.2f-%.2f)", median[n] / median[m], least[n] / most[m], most[n] / least[m])
 }
 function seconds(c, who,   k) {
   k = key(c, who)
   return (k in median) ? sprintf("%.2f s (%.2f-%.2f)", median[k], least[k], most[k]) : "-"
+}
+function peakRss(c, who,   k) {
+  k = key(c, who)
+  return (k in rss) ? sprintf("%.0f MiB", rss[k] / 1024) : "-"
 }
 function memory(c,   m, n) {
   m = key(c, "module"); n = key(c, "naive")
@@ -75,9 +79,10 @@ function each(figure, fn, arg1, arg2, target) {
       call(fn, "unique", arg1, arg2), target)
 }
 function call(fn, c, a1, a2) {
-  if (fn == "speed") return speed(c)
+  if (fn == "speed") return speed(c, a1, a2)
   if (fn == "seconds") return seconds(c, a1)
   if (fn == "memory") return memory(c)
+  if (fn == "rss") return peakRss(c, a1)
   if (fn == "rate") return rate(c, a1)
   if (fn == "ratio") return ratio(c, a1, a2)
   if (fn == "growth") return growth(c, a1, a2)
@@ -87,10 +92,13 @@ function call(fn, c, a1, a2) {
 }
 END {
   row("figure", "repetitive", "product", "unique", "target (rep/prod/uniq)")
-  each("whole load --summary, x naive", "speed", "", "", ">= 2 / >= 2 / >= 1.5")
+  each("whole load --summary, x naive", "speed", "module", "naive", ">= 2 / >= 2 / >= 1.5")
   each("  etbtool load --summary", "seconds", "module", "", "")
   each("  naive reader process", "seconds", "naive", "", "")
   each("whole-process peak RSS, x naive", "memory", "", "", "- / <= 0.5 / <= 0.8")
+  each("check, x load --summary", "speed", "check", "module", ">= 1 / >= 1 / >= 1")
+  each("  etbtool check", "seconds", "check", "", "")
+  each("  etbtool check peak RSS", "rss", "check", "", "")
   each("load, host road, x naive", "ratio", "BM_ModuleParse", "BM_NaiveBaseline", "")
   each("parse of fetched copy, x naive", "ratio", "BM_ModuleParseFetched", "BM_NaiveBaseline", "")
   each("parse in place, x naive", "ratio", "BM_ModuleParseInPlace", "BM_NaiveBaseline", "")

@@ -104,6 +104,37 @@ CLI::App* AddPrefs(CLI::App& app, PrefsOptions& prefs) {
   return command;
 }
 
+CLI::App* AddCheck(CLI::App& app, CheckOptions& check) {
+  CLI::App* command =
+      app.add_subcommand("check", "report the lines of an ETB file the loader reads otherwise");
+  command->add_option("FILE", check.file, "the ETB file")->required();
+  command->add_option("--model", check.model,
+                      "the product file the structure came from (.ed/.edz: convert texts)");
+  command->add_flag("--json", check.json, "print one JSON document");
+  return command;
+}
+
+CLI::App* AddExport(CLI::App& app, ExportOptions& exportTable) {
+  CLI::App* command = app.add_subcommand("export", "load an ETB file, write it as CSV or JSON");
+  command->add_option("FILE", exportTable.input, "the ETB file")->required();
+  command->add_option("OUT", exportTable.output, "the file to write")->required();
+  command->add_option("--format", exportTable.format, "csv or json")
+      ->required()
+      ->check(CLI::IsMember({"csv", "json"}));
+  command->add_option("--model", exportTable.model, "the product file the structure came from");
+  return command;
+}
+
+CLI::App* AddImport(CLI::App& app, ImportOptions& importTable) {
+  CLI::App* command =
+      app.add_subcommand("import", "read a CSV table or a JSON document, save it as ETB");
+  command->add_option("IN", importTable.input, "the CSV or JSON file")->required();
+  command->add_option("OUT", importTable.output, "the ETB file to write")->required();
+  command->add_option("--model", importTable.model, "the product file the structure came from");
+  command->add_flag("--convert", importTable.convert, "convert texts for .ed/.edz products");
+  return command;
+}
+
 }  // namespace
 
 std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& out,
@@ -121,6 +152,9 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       {AddSave(app, invocation.save), Command::kSave},
       {AddSession(app, invocation.load), Command::kSession},
       {AddPrefs(app, invocation.prefs), Command::kPrefs},
+      {AddCheck(app, invocation.check), Command::kCheck},
+      {AddExport(app, invocation.exportTable), Command::kExport},
+      {AddImport(app, invocation.importTable), Command::kImport},
       {app.add_subcommand("demo", "a guided tour of the module on bundled samples"),
        Command::kDemo},
   };

@@ -9,13 +9,16 @@ namespace etbtool {
 
 // What the command line asks for.
 struct Invocation {
-  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo };
+  enum class Command { kProbe, kLoad, kSave, kSession, kPrefs, kDemo, kCheck, kExport, kImport };
   Command command = Command::kDemo;
   std::string modulePath;
   std::string role, kind, format;  // probe
   LoadOptions load;                // load and session
   SaveOptions save;
   PrefsOptions prefs;
+  CheckOptions check;
+  ExportOptions exportTable;
+  ImportOptions importTable;
   bool stats = false;  // --stats: phase timings on stderr after the command
 };
 

@@ -56,6 +56,37 @@ std::string DefaultPreferenceStore();
 // Shows, imports into or exports the host's preference list of annotation entries.
 int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out);
 
+struct CheckOptions {
+  std::string file;
+  std::string model;
+  bool json = false;
+};
+
+// Reads an ETB file as the loader does and prints, one a line, what the loader would make of it
+// other than its author most likely meant. Needs no module: the record reader is built in.
+int RunCheck(const CheckOptions& options, std::ostream& out);
+
+struct ExportOptions {
+  std::string input;
+  std::string output;
+  std::string format;  // "csv" or "json"
+  std::string model;
+};
+
+// Loads an ETB file as `load` does and writes the table as CSV or as the load's JSON document.
+int RunExport(const LoadedModule& module, const ExportOptions& options, std::ostream& out);
+
+struct ImportOptions {
+  std::string input;
+  std::string output;
+  std::string model;
+  bool convert = false;
+};
+
+// Reads a CSV table or a JSON document of entries and saves them through the module's ETB
+// saver; refuses bad input line by line and then writes nothing.
+int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out);
+
 // The guided tour of the module.
 int RunDemo(const LoadedModule& module, std::ostream& out);
 

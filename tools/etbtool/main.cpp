@@ -17,6 +17,8 @@ int Run(int argc, char** argv, bool& stats) {
       ParseCommandLine(argc, argv, std::cout, std::cerr, exitStatus);
   if (!invocation) return exitStatus;
   stats = invocation->stats;
+  if (invocation->command == Invocation::Command::kCheck)
+    return RunCheck(invocation->check, std::cout);
 
   std::string error;
   const std::unique_ptr<LoadedModule> module =
@@ -46,6 +48,14 @@ int Run(int argc, char** argv, bool& stats) {
       break;
     case Command::kDemo:
       status = RunDemo(*module, std::cout);
+      break;
+    case Command::kExport:
+      status = RunExport(*module, invocation->exportTable, std::cout);
+      break;
+    case Command::kImport:
+      status = RunImport(*module, invocation->importTable, std::cout);
+      break;
+    case Command::kCheck:  // handled above: it needs no module
       break;
   }
   PhaseStats::Get().Start("teardown");

@@ -1,0 +1,231 @@
+#include "EtbChecker.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "RawLines.h"
+#include "TextForms.h"
+#include "du/FileReader.h"
+#include "etb/ETBParser_Scanner.h"
+#include "etb/EtbRecordReader.h"
+#include "etb/FormatConstants.h"
+
+namespace etbtool {
+
+namespace {
+
+constexpr int kRecordSeparators = 6;  // columns 1 to 7
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(const char* line) {
+  for (; *line != '\0'; ++line) {
+    if (!std::isspace(static_cast<unsigned char>(*line))) return false;
+  }
+  return true;
+}
+
+bool EndsWith(const etb::EtbText& text, const char* suffix) {
+  return text.size >= 4 && std::memcmp(text.data + text.size - 4, suffix, 4) == 0;
+}
+
+std::string Text(const etb::EtbText& text) { return {text.data, text.size}; }
+
+std::string Counted(long count, const char* thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+bool EtbChecker::Check(const std::string& path) {
+  RawLines raw(path);
+  du::FileReader file;
+  if (!raw.IsOpen() || !file.Open(du::Symbol(path), 0, 8192)) return false;
+  try {
+    du::LineReader lines(&file, 0);
+    while (lines.ReadLine()) {
+      raw.Next();
+      ++line_;
+      CheckRawLine(raw.Line());
+      CheckLine(lines.GetBuffer(), lines, raw);
+    }
+  } catch (bool) {  // the host's reader failed
+    return false;
+  }
+  return true;
+}
+
+void EtbChecker::Add(long line, const char* code, Severity severity, std::string message,
+                     std::string host) {
+  report_(Finding{line, code, severity, std::move(message), std::move(host)});
+}
+
+// What the host's line reader hides: a byte-order mark, NUL bytes and carriage returns.
+void EtbChecker::CheckRawLine(const std::string& raw) {
+  if (line_ == 1 && raw.compare(0, 3, kByteOrderMark) == 0) {
+    markedFirstLine_ = true;
+    Add(line_, "byte-order-mark", Severity::kWarning, "the file starts with a byte-order mark",
+        "the mark is part of column 1, whose component id then reads as 0");
+  }
+  const std::size_t nul = raw.find('\0');
+  if (nul != std::string::npos) {
+    Add(line_, "nul-byte", Severity::kWarning,
+        "NUL byte at byte " + std::to_string(nul + 1) + " of the line",
+        "the line ends there: " + std::to_string(raw.size() - nul) + " bytes are cut off");
+  }
+  // The host drops the returns that end the text it keeps, and keeps any other.
+  const std::size_t kept = std::min(nul, raw.size());
+  std::size_t end = kept;
+  while (end > 0 && raw[end - 1] == '\r') --end;
+  if (std::memchr(raw.data(), '\r', end) != nullptr) {
+    Add(line_, "carriage-return", Severity::kWarning, "carriage return inside the line",
+        "it stays in the column's text");
+  } else if (end < kept) {
+    Add(line_, "line-end-return", Severity::kInfo, "the line ends in a carriage return",
+        "this host's line reader drops it");
+  }
+}
+
+void EtbChecker::CheckLine(char* line, du::LineReader& lines, RawLines& raw) {
+  if (IsBlank(line)) {
+    Add(line_, "blank-line", Severity::kInfo, "blank line", "skipped");
+    return;
+  }
+  etb::ETBParser_Scanner scanner{line, line, 0, false};
+  etb::EtbRecord record;
+  etb::EtbRecordReader reader(convert_ ? &converter_ : nullptr);
+  const etb::EtbRecordReader::FirstLine first = reader.ReadFirstColumns(scanner, record);
+  const long recordLine = line_;
+  const auto shortLine = [&](int separators) {
+    Add(recordLine, "short-line", Severity::kWarning,
+        Counted(separators, "separator") + "; a record needs " + std::to_string(kRecordSeparators),
+        "the line is skipped");
+  };
+  if (first == etb::EtbRecordReader::FirstLine::kNoRecord) {
+    shortLine(scanner.separatorCount);
+    return;
+  }
+
+  // Columns 1 to 8 first: a comment that goes on reads the next lines into the same buffer.
+  if (!(markedFirstLine_ && line_ == 1)) {
+    CheckNumber(record.componentIdText, record.componentId, "column 1 (component id)");
+  }
+  CheckNumber(record.annotationTypeText, record.annotationType, "column 7 (annotation type)");
+  CheckAccessState(record);
+  const etb::EtbText* const texts[] = {&record.componentName, &record.propertyName,
+                                       &record.propertyValue, &record.name, &record.file};
+  static const char* const names[] = {"column 2 (component name)", "column 3 (property name)",
+                                      "column 4 (property value)", "column 5 (name)",
+                                      "column 6 (file)"};
+  for (std::size_t i = 0; i < 5; ++i) CheckText(*texts[i], names[i], convert_);
+  if (first == etb::EtbRecordReader::FirstLine::kCommentGoesOn) {
+    const std::string continuation = etb::ReadCommentLines(scanner, lines);
+    record.comment += continuation;
+    FollowComment(continuation, raw);
+  }
+  reader.ReadLastColumns(scanner, record);
+  if (record.separators < kRecordSeparators) {
+    shortLine(record.separators);
+    return;
+  }
+
+  ++records_;
+  CheckNumber(record.secondStateText, record.secondState, "column 9 (second state)");
+  CheckText({record.comment.data(), record.comment.size()}, "the comment", false);
+  CheckTail(record);
+  CheckKind(record);
+}
+
+// The lines a comment took: counted on the record's line, each checked as a line of its own,
+// and those that look like records named.
+void EtbChecker::FollowComment(const std::string& continuation, RawLines& raw) {
+  const long taken = std::count(continuation.begin(), continuation.end(), '\n');
+  if (taken == 0) return;
+  const long recordLine = line_;
+  Add(recordLine, "comment-lines", Severity::kInfo,
+      "column 8 ends the line, so the comment goes on over " + Counted(taken, "following line"),
+      taken == 1 ? "line " + std::to_string(recordLine + 1) + " belongs to this record"
+                 : "lines " + std::to_string(recordLine + 1) + " to " +
+                       std::to_string(recordLine + taken) + " belong to this record");
+  for (long i = 0; i < taken; ++i) {
+    raw.Next();
+    ++line_;
+    CheckRawLine(raw.Line());
+    const int separators = CountSeparators(raw.Line().substr(0, raw.Line().find('\0')));
+    if (separators >= kRecordSeparators) {
+      Add(line_, "swallowed-record", Severity::kWarning,
+          "a line with " + std::to_string(separators) + " separators is taken into the comment",
+          "no record of its own: its first column joins the comment of line " +
+              std::to_string(recordLine) + ", its next ones become columns 9 and on");
+    }
+  }
+}
+
+void EtbChecker::CheckNumber(const etb::EtbText& text, int value, const char* column) {
+  if (text.absent()) return;
+  const NumberForm form = FormOfNumber(text.data, text.size);
+  if (form == NumberForm::kPlain) return;
+  const bool overflow = form == NumberForm::kOverflow;
+  Add(line_, overflow ? "number-overflow" : "number-form", Severity::kWarning,
+      std::string(column) + " " + Shown(text.data, text.size) +
+          (overflow ? " does not fit an int" : " is not a plain decimal number"),
+      "read as " + std::to_string(value));
+}
+
+// Column 8 of four bytes or more carries a comment from its third byte: meant so when it is a
+// digit, a blank and the comment; otherwise the number or the comment is not what was written.
+void EtbChecker::CheckAccessState(const etb::EtbRecord& record) {
+  const etb::EtbText& text = record.accessStateText;
+  if (text.size < 4) {
+    CheckNumber(text, record.accessState, "column 8 (access state)");
+    return;
+  }
+  if (std::isdigit(static_cast<unsigned char>(text.data[0])) && text.data[1] == ' ') return;
+  Add(line_, "access-state-comment", Severity::kWarning,
+      "column 8 " + Shown(text.data, text.size) + " has " + std::to_string(text.size) +
+          " bytes, so a comment begins at its third byte",
+      "access state " + std::to_string(record.accessState) + ", comment " +
+          Shown(text.data + 2, text.size - 2));
+}
+
+void EtbChecker::CheckText(const etb::EtbText& text, const char* column, bool converted) {
+  if (text.absent()) return;
+  if (!converted && !IsValidUtf8(text.data, text.size)) {
+    Add(line_, "not-utf8", Severity::kWarning, std::string(column) + " is not valid UTF-8",
+        "kept as bytes; no ed/edz product converts it");
+  }
+  if (HasSeparatorFragment(text.data, text.size)) {
+    Add(line_, "separator-fragment", Severity::kWarning,
+        std::string(column) + " " + Shown(text.data, text.size) + " holds part of a separator",
+        "it is text; no column ends there");
+  }
+}
+
+void EtbChecker::CheckTail(const etb::EtbRecord& record) {
+  CheckText(record.extraText1, "column 10 (extra text 1)", convert_);
+  CheckText(record.extraText2, "column 11 (extra text 2)", convert_);
+  if (!record.columnsLeft) return;
+  if (record.extraText1.absent()) {
+    Add(line_, "hidden-extra-text", Severity::kWarning, "column 10 is empty and columns follow it",
+        "column 11 is not read: the entry has no extra texts");
+  } else {
+    Add(line_, "extra-columns", Severity::kWarning, "more than 11 columns",
+        "everything after column 11 is ignored");
+  }
+}
+
+// The records the host turns into something else than a plain entry.
+void EtbChecker::CheckKind(const etb::EtbRecord& record) {
+  const int type = record.annotationType;
+  if (type == etb::kAstRecordAnnotationType && EndsWith(record.file, ".ast")) {
+    const std::string file = Text(record.file);
+    Add(line_, "ast-rewrite", Severity::kInfo, "type 15 record for " + Shown(file),
+        "the entry's file is " + Shown(file.substr(0, file.size() - 4) + ".znd"));
+  } else if ((type == 1 || type == 3 || type == 4) && EndsWith(record.file, ".zna")) {
+    Add(line_, "view-state", Severity::kInfo,
+        "view-state record " + Shown(Text(record.name)) + " for " + Shown(Text(record.file)),
+        "a view-state source on the structure's root node, no table entry");
+  }
+}
+
+}  // namespace etbtool

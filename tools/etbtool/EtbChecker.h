@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "CheckFinding.h"
+#include "du/EncodingConverter.h"
+#include "du/LineReader.h"
+#include "etb/EtbRecord.h"
+
+namespace etbtool {
+
+class RawLines;
+
+// Reads an ETB file line by line as the loader does, through the module's own record reader,
+// and reports every line whose meaning the loader drops, merges or changes. Findings go out as
+// they are found: nothing of the file is kept but the line at hand.
+class EtbChecker {
+ public:
+  using Report = std::function<void(const Finding&)>;
+
+  // `convert`: the texts pass through the host's converter, as for an ed/edz product.
+  EtbChecker(bool convert, Report report) : convert_(convert), report_(std::move(report)) {}
+
+  // False when the file cannot be opened or read.
+  bool Check(const std::string& path);
+
+  long lines() const { return line_; }
+  long records() const { return records_; }
+
+ private:
+  void Add(long line, const char* code, Severity severity, std::string message, std::string host);
+  void CheckRawLine(const std::string& raw);
+  void CheckLine(char* line, du::LineReader& lines, RawLines& raw);
+  void FollowComment(const std::string& continuation, RawLines& raw);
+  void CheckNumber(const etb::EtbText& text, int value, const char* column);
+  void CheckAccessState(const etb::EtbRecord& record);
+  void CheckText(const etb::EtbText& text, const char* column, bool converted);
+  void CheckTail(const etb::EtbRecord& record);
+  void CheckKind(const etb::EtbRecord& record);
+
+  bool convert_;
+  Report report_;
+  du::EncodingConverter converter_;
+  long line_ = 0;
+  long records_ = 0;
+  bool markedFirstLine_ = false;  // a byte-order mark opens line 1
+};
+
+}  // namespace etbtool

@@ -1,0 +1,61 @@
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Commands.h"
+#include "TableImport.h"
+#include "znk/AnnoSetTable.h"
+#include "znk/Structure.h"
+
+namespace etbtool {
+
+namespace {
+
+// A JSON document starts with '{'; anything else is read as CSV.
+bool LooksLikeJson(const std::string& bytes) {
+  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string::npos && bytes[first] == '{';
+}
+
+}  // namespace
+
+int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out) {
+  std::ifstream in(options.input, std::ios::binary);
+  std::stringstream bytes;
+  if (!in || !(bytes << in.rdbuf())) {
+    std::cerr << "etbtool: cannot read " << options.input << '\n';
+    return kExitUsage;
+  }
+  const std::string text = bytes.str();
+  std::vector<ImportError> errors;
+  const std::vector<ImportedEntry> entries =
+      LooksLikeJson(text) ? ReadJsonEntries(text, errors) : ReadCsvEntries(text, errors);
+  if (!errors.empty()) {
+    for (const ImportError& error : errors) {
+      std::cerr << options.input << ':' << error.line << ':'
+                << (error.field.empty() ? "\"\"" : error.field) << ": " << error.reason << '\n';
+    }
+    std::cerr << "etbtool: nothing written\n";
+    return kExitUsage;
+  }
+
+  du::SmartPtr<znk::Structure> structure = new znk::Structure;
+  if (!options.model.empty()) structure->SetFileSource(options.model);
+  du::SmartPtr<znk::AnnoSetTable> table = new znk::AnnoSetTable(structure);
+  for (const ImportedEntry& imported : entries) table->AddEntry(NewHostEntry(imported));
+  du::SmartPtr<znloader::AnnotationParser> saver;
+  bool saved = false;
+  if (module.Create("saver", "annotation", "etb", saver)) {
+    saved = saver->SaveAnnotationTable(table, du::SmartPtr<znk::AnnoSetTableEntry>(),
+                                       options.output, true, options.convert);
+  }
+  if (!saved) {
+    out << "failure: " << options.output << " was not saved\n";
+    return kExitFailure;
+  }
+  out << "imported: " << entries.size() << (entries.size() == 1 ? " entry" : " entries") << " to "
+      << options.output << '\n';
+  return kExitSuccess;
+}
+
+}  // namespace etbtool

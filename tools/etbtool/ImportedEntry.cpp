@@ -1,0 +1,153 @@
+#include "ImportedEntry.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "TextForms.h"
+#include "znk/AnnoSetTableEntryData.h"
+
+namespace etbtool {
+
+namespace {
+
+class EntryReader {
+ public:
+  EntryReader(const nlohmann::json& fields, long line, bool valuesAreText,
+              std::vector<ImportError>& errors)
+      : fields_(fields), line_(line), valuesAreText_(valuesAreText), errors_(errors) {}
+
+  void Integer(const char* field, int& value, bool required) {
+    const nlohmann::json* given = Find(field, required);
+    if (given == nullptr) return;
+    if (valuesAreText_ && !required && given->get<std::string>().empty()) return;
+    if (valuesAreText_ && given->is_string()) {
+      const std::string text = given->get<std::string>();
+      if (FormOfNumber(text.data(), text.size()) == NumberForm::kPlain) {
+        value = std::stoi(text);
+        return;
+      }
+    } else if (given->is_number_integer()) {
+      // Read as unsigned, a large number would wrap into the range of an int.
+      const bool fits = given->is_number_unsigned() ? given->get<unsigned long long>() <= INT_MAX
+                                                    : given->get<long long>() >= INT_MIN &&
+                                                          given->get<long long>() <= INT_MAX;
+      if (fits) {
+        value = given->get<int>();
+        return;
+      }
+    }
+    Refuse(field, "not an integer: " +
+                      given->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  }
+
+  // A text column: one line, no separator, no NUL (the format has no escapes).
+  void Text(const char* field, std::string& value, bool required, bool anyBytes = false) {
+    const nlohmann::json* given = Find(field, required);
+    if (given == nullptr || given->is_null()) return;
+    if (!given->is_string()) {
+      Refuse(field, "not a text");
+      return;
+    }
+    value = given->get<std::string>();
+    if (anyBytes) return;
+    if (value.find_first_of("\r\n") != std::string::npos) {
+      Refuse(field, "a line break, which an ETB record cannot carry");
+    } else if (value.find("<@@>") != std::string::npos) {
+      Refuse(field, "the separator <@@>, which an ETB record cannot carry");
+    } else if (value.find('\0') != std::string::npos) {
+      Refuse(field, "a NUL byte, which ends an ETB line");
+    }
+  }
+
+  void Refuse(const std::string& field, std::string reason) {
+    errors_.push_back({line_, field, std::move(reason)});
+  }
+
+ private:
+  // The field's value; null when it is not given (refused when it is required).
+  const nlohmann::json* Find(const char* field, bool required) {
+    const auto found = fields_.find(field);
+    if (found != fields_.end()) return &*found;
+    if (required) Refuse(field, "missing");
+    return nullptr;
+  }
+
+  const nlohmann::json& fields_;
+  long line_;
+  bool valuesAreText_;
+  std::vector<ImportError>& errors_;
+};
+
+}  // namespace
+
+const std::vector<std::string>& EntryFieldNames() {
+  static const std::vector<std::string> names = {
+      "componentId",    "componentName", "propertyName",   "propertyValue",
+      "name",           "file",          "annotationType", "accessState",
+      "secondState",    "comment",       "extraText1",     "extraText2",
+      "sessionAstFile", "isPreference",  "hasColor",       "color"};
+  return names;
+}
+
+ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreText,
+                        std::vector<ImportError>& errors) {
+  ImportedEntry entry;
+  EntryReader reader(fields, line, valuesAreText, errors);
+  for (const auto& [field, value] : fields.items()) {
+    const auto& names = EntryFieldNames();
+    if (std::find(names.begin(), names.end(), field) == names.end()) {
+      reader.Refuse(field, "not a field of an entry");
+    }
+  }
+  reader.Integer("componentId", entry.componentId, true);
+  reader.Text("componentName", entry.componentName, true);
+  reader.Text("propertyName", entry.propertyName, true);
+  reader.Text("propertyValue", entry.propertyValue, true);
+  reader.Text("name", entry.name, true);
+  reader.Text("file", entry.file, true);
+  reader.Integer("annotationType", entry.annotationType, true);
+  reader.Integer("accessState", entry.accessState, true);
+  reader.Integer("secondState", entry.secondState, false);
+  reader.Text("comment", entry.comment, false, true);
+  reader.Text("extraText1", entry.extraText1, false);
+  reader.Text("extraText2", entry.extraText2, false);
+  if (entry.accessState >= 1000 || entry.accessState <= -100) {
+    reader.Refuse("accessState", "four or more characters, which read back as a comment");
+  }
+  const auto fileEndsIn = [&entry](const char* suffix) {
+    return entry.file.size() >= 4 && entry.file.compare(entry.file.size() - 4, 4, suffix) == 0;
+  };
+  if (entry.annotationType == 15 && fileEndsIn(".ast")) {
+    reader.Refuse("file", "an .ast file of a type 15 entry reads back as .znd");
+  }
+  const int type = entry.annotationType;
+  if ((type == 1 || type == 3 || type == 4) && fileEndsIn(".zna")) {
+    reader.Refuse("file",
+                  "a .zna file of a type 1, 3 or 4 entry reads back as a view-state source");
+  }
+  if (entry.extraText1.empty() && !entry.extraText2.empty()) {
+    reader.Refuse("extraText2", "given without an extraText1, so no column can carry it");
+  }
+  return entry;
+}
+
+du::SmartPtr<znk::AnnoSetTableEntry> NewHostEntry(const ImportedEntry& imported) {
+  znk::AnnoSetTableEntryData data;
+  data.componentId = imported.componentId;
+  data.componentName = imported.componentName;
+  data.propertyName = imported.propertyName;
+  data.propertyValue = imported.propertyValue;
+  data.name = imported.name;
+  data.reservedText = du::Symbol::EMPTY;
+  data.annotationType = imported.annotationType;
+  du::SmartPtr<znk::AnnoSetTableEntry> entry;
+  znk::AnnoSetTableEntry::Create(entry, data, imported.file, imported.accessState,
+                                 imported.secondState, false);
+  if (entry.IsNull()) return entry;
+  if (!imported.comment.empty()) entry->comment = imported.comment;
+  if (!imported.extraText1.empty()) entry->extraText1 = imported.extraText1;
+  if (!imported.extraText2.empty()) entry->extraText2 = imported.extraText2;
+  return entry;
+}
+
+}  // namespace etbtool

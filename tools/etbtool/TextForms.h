@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Small judgements on the bytes of ETB columns, for the checker's findings.
+namespace etbtool {
+
+bool IsValidUtf8(const char* text, std::size_t size);
+// The text with every byte that starts no valid UTF-8 sequence replaced by U+FFFD.
+std::string ValidUtf8(const std::string& text);
+
+enum class NumberForm { kPlain, kNotPlain, kOverflow };
+// kPlain: an optional sign and decimal digits, nothing else, within the range of an int.
+NumberForm FormOfNumber(const char* text, std::size_t size);
+
+// Whether a text holds half a separator ("<@@" or "@@>"), most likely a mistyped one.
+bool HasSeparatorFragment(const char* text, std::size_t size);
+
+// The separators in a line, counted as a left-to-right search finds them.
+int CountSeparators(const std::string& line);
+
+// A text for a message: quoted, bytes outside printable ASCII as \xNN, long texts shortened.
+std::string Shown(const char* text, std::size_t size);
+inline std::string Shown(const std::string& text) { return Shown(text.data(), text.size()); }
+
+}  // namespace etbtool
