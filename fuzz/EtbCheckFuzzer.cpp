@@ -8,7 +8,7 @@
 #include <string>
 
 #include "EtbChecker.h"
-#include "FuzzEtbFiles.h"
+#include "FuzzHost.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/ComponentNode.h"
 #include "znk/Structure.h"
@@ -32,14 +32,14 @@ std::size_t LoadedRecords(const std::string& path, bool converting) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  fuzzhost::Folder(kTarget);
+  fuzzhost::ScratchFolder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const bool converting = size > 0 && (data[0] & 1U) != 0;
-  const std::string path = fuzzhost::Folder(kTarget) + "/input.etb";
+  const std::string path = fuzzhost::ScratchFolder(kTarget) + "/input.etb";
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) fuzzhost::Fail(kTarget, "cannot write the input");
   if (size > 1) std::fwrite(data + 1, 1, size - 1, file);

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "FuzzEtbFiles.h"
+#include "FuzzHost.h"
 #include "TableImport.h"
 #include "etb/EtbWriter.h"
 #include "znk/AnnoSetTable.h"
@@ -35,7 +35,7 @@ bool ReadsBackAsGiven(const du::SmartPtr<znk::AnnoSetTableEntry>& loaded,
 }
 
 void SaveAndReadBack(const std::vector<etbtool::ImportedEntry>& entries) {
-  const std::string target = fuzzhost::Folder(kTarget) + "/out.etb";
+  const std::string target = fuzzhost::ScratchFolder(kTarget) + "/out.etb";
   {
     du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable);
     for (const etbtool::ImportedEntry& entry : entries) {
@@ -61,7 +61,7 @@ void SaveAndReadBack(const std::vector<etbtool::ImportedEntry>& entries) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  fuzzhost::Folder(kTarget);
+  fuzzhost::ScratchFolder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }
@@ -79,8 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzzhost::CheckClean(kTarget, baseline);
   std::error_code ignored;  // the saved file and the saver's backups of it
-  for (const auto& file : std::filesystem::directory_iterator(fuzzhost::Folder(kTarget), ignored)) {
-    std::filesystem::remove(file.path(), ignored);
+  for (const auto& file :
+       std::filesystem::directory_iterator(fuzzhost::ScratchFolder(kTarget), ignored)) {
+    if (!file.is_directory()) std::filesystem::remove(file.path(), ignored);  // not the host's
   }
   fuzzhost::ClearFetchCache();
   return 0;

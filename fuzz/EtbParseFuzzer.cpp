@@ -42,8 +42,7 @@ constexpr std::size_t kFirstBlockBytes = 64 * 1024 - 1;
 constexpr char kTarget[] = "EtbParseFuzzer";
 
 struct State {
-  std::string path;     // the one input file, rewritten for every input
-  fs::path fetchCache;  // where the host's fetch leaves its copies
+  std::string path;  // the one input file, rewritten for every input
   fuzzhost::Baseline baseline;
 };
 State* state = nullptr;
@@ -119,8 +118,7 @@ void LoadOnce(unsigned mode, const std::string& content) {
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   state = new State;
-  state->path = fuzzhost::MakeScratchFolder(kTarget) + "/input.etb";
-  state->fetchCache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
+  state->path = fuzzhost::ScratchFolder(kTarget) + "/input.etb";
   state->baseline = fuzzhost::Take();
   return 0;
 }
@@ -133,12 +131,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoadOnce(mode, content);
 
   fuzzhost::CheckClean(kTarget, state->baseline);
-  // The host's fetch leaves a copy of every fetched file in its cache; without this the fuzzer
-  // would fill the disk.
-  std::error_code ignored;
-  for (fs::directory_iterator cached(state->fetchCache, ignored), end; cached != end;
-       cached.increment(ignored)) {
-    fs::remove(cached->path(), ignored);
-  }
+  fuzzhost::ClearFetchCache();
   return 0;
 }

@@ -70,16 +70,6 @@ Kept AfterRoundTrip(Kept kept) {
   return kept;
 }
 
-du::SmartPtr<znk::AnnoSetTable> Load(const std::string& path) {
-  du::SmartPtr<znk::AnnoSetTable> table = standin::NewAnnotationTable(path, "product.znd");
-  du::SmartPtr<etb::Parser> parser(new etb::Parser);
-  if (parser.IsNull()) fuzzhost::Fail(kTarget, "the pool ran dry");
-  if (!standin::LoadAnnotationTable(*parser, table).succeeded()) {
-    fuzzhost::Fail(kTarget, "a load failed");
-  }
-  return table;
-}
-
 std::vector<Kept> EntriesOf(const du::SmartPtr<znk::AnnoSetTable>& table) {
   std::vector<Kept> entries;
   unsigned int count = 0;
@@ -91,7 +81,7 @@ std::vector<Kept> EntriesOf(const du::SmartPtr<znk::AnnoSetTable>& table) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  folder = fuzzhost::MakeScratchFolder(kTarget);
+  folder = fuzzhost::ScratchFolder(kTarget);
   baseline = fuzzhost::Take();
   return 0;
 }
@@ -103,21 +93,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       .write(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0),
              std::streamsize(size > 0 ? size - 1 : 0));
   {
-    const du::SmartPtr<znk::AnnoSetTable> loaded = Load(original);
+    const du::SmartPtr<znk::AnnoSetTable> loaded =
+        fuzzhost::LoadEtb(kTarget, original, "product.znd");
     if (!etb::EtbWriter().SaveAnnotationTable(loaded, {}, saved, true, false)) {
       fuzzhost::Fail(kTarget, "the save failed");
     }
     const std::vector<Kept> first = EntriesOf(loaded);
-    const std::vector<Kept> second = EntriesOf(Load(saved));
+    const std::vector<Kept> second = EntriesOf(fuzzhost::LoadEtb(kTarget, saved, "product.znd"));
     if (second.size() != first.size()) fuzzhost::Fail(kTarget, "the entry count changed");
     for (std::size_t i = 0; i < first.size(); ++i) {
       if (!(second[i] == AfterRoundTrip(first[i]))) fuzzhost::Fail(kTarget, "an entry changed");
     }
   }
   fuzzhost::CheckClean(kTarget, baseline);
-  // The host's fetch leaves a copy of every fetched file in its temporary folder.
-  std::error_code ignored;
-  const fs::path hostTemp = du::FileSystem::GetTempDir(true);
-  for (const auto& item : fs::directory_iterator(hostTemp, ignored)) fs::remove_all(item, ignored);
+  fuzzhost::ClearFetchCache();
   return 0;
 }

@@ -58,7 +58,7 @@ std::vector<std::string> LoadList() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  folder = fuzzhost::MakeScratchFolder(kTarget);
+  folder = fuzzhost::ScratchFolder(kTarget);
   std::atexit(standin::ResetWorld);  // the world's store file is in the folder
   baseline = fuzzhost::Take();
   return 0;

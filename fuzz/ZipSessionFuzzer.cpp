@@ -33,7 +33,7 @@ State* state = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   state = new State;
-  state->outer = fuzzhost::MakeScratchFolder(kTarget);
+  state->outer = fuzzhost::ScratchFolder(kTarget);
   state->scratch = state->outer + "/scratch";
   fs::create_directories(state->scratch);
   standin::SetZipMemberSizeLimit(1 << 20);
