@@ -11,11 +11,12 @@
 namespace {
 
 using nlohmann::json;
+using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ScratchDir;
 
 const std::string S = "<@@>";
-const std::string kRecord = "5" + S + "Bolt" + S + "P" + S + "V" + S + "N" + S + "f.znd" + S + "0";
+const std::string kRecord = Etb("5|Bolt|P|V|N|f.znd|0");
 
 // "LINE:CODE" of every finding, in order.
 std::vector<std::string> Findings(const json& document) {
@@ -33,28 +34,25 @@ TEST(EtbtoolCheck, NamesEachTrapOnItsLine) {
     std::vector<std::string> findings;
     int status;
   } cases[] = {
-      {kRecord + S + "0 a comment" + S + "2\n\n" + kRecord + "\n", {"2:blank-line"}, 0},
+      {kRecord + Etb("|0 a comment|2\n\n") + kRecord + "\n", {"2:blank-line"}, 0},
       {"\xEF\xBB\xBF" + kRecord + "\r\n", {"1:byte-order-mark", "1:line-end-return"}, 1},
-      {"1" + S + "2" + S + "3" + S + "4" + S + "5\n" + kRecord + "\n", {"1:short-line"}, 1},
-      {kRecord + S + "1000\n" + kRecord + S + "x\n",
+      {Etb("1|2|3|4|5\n") + kRecord + "\n", {"1:short-line"}, 1},
+      {kRecord + Etb("|1000\n") + kRecord + Etb("|x\n"),
        {"1:access-state-comment", "1:comment-lines", "2:swallowed-record", "2:number-form",
         "2:extra-columns"},
        1},
-      {kRecord + S + "0 note\nmore\n", {"1:comment-lines"}, 0},
-      {"+7x" + S + "a" + S + "b" + S + "c" + S + "d" + S + "f" + S + "99999999999" + S + "12 w" +
-           S + "-1\n",
+      {kRecord + Etb("|0 note\nmore\n"), {"1:comment-lines"}, 0},
+      {Etb("+7x|a|b|c|d|f|99999999999|12 w|-1\n"),
        {"1:number-form", "1:number-overflow", "1:access-state-comment"},
        1},
-      {kRecord + S + "0" + S + "2" + S + S + "tail\n" + kRecord + S + "0" + S + "0" + S + "x" + S +
-           "y" + S + "z\n",
+      {kRecord + Etb("|0|2||tail\n") + kRecord + Etb("|0|0|x|y|z\n"),
        {"1:hidden-extra-text", "2:extra-columns"},
        1},
-      {kRecord + S + "0 ok\x01" + S + "2" + S + "caf\xE9\n" + kRecord + std::string(1, '\0') + S +
-           "0\n" + kRecord + "\rx\n",
+      {kRecord + Etb("|0 ok\x01|2|caf\xE9\n") + kRecord + std::string(1, '\0') + Etb("|0\n") +
+           kRecord + "\rx\n",
        {"1:not-utf8", "2:nul-byte", "3:carriage-return", "3:number-form"},
        1},
-      {"1" + S + "a<@@b" + S + "c" + S + "d" + S + "e" + S + "x.ast" + S + "15\n2" + S + "a" + S +
-           "b" + S + "c" + S + "View" + S + "v.zna" + S + "3\n",
+      {Etb("1|a<@@b|c|d|e|x.ast|15\n2|a|b|c|View|v.zna|3\n"),
        {"1:separator-fragment", "1:ast-rewrite", "2:view-state"},
        1},
   };
@@ -117,8 +115,8 @@ std::string RandomLine(std::mt19937& random) {
   const std::vector<std::string> numbers = {"0", "5", "-4", "2", "12", "+3"};
   const std::vector<std::string> texts = {"Bolt", "a b", "caf\xC3\xA9", "", "x.znd", "v.zna"};
   const std::vector<std::string> traps = {
-      "7x",   "",     " 5",   "99999999999", "1000",        "12 w", "0 a",
-      "\r",   "\xFF", "a<@@", "@@>",         "x" + S + "y", "a\nb", std::string(1, '\0') + "z",
+      "7x",   "",     " 5",   "99999999999", "1000",     "12 w", "0 a",
+      "\r",   "\xFF", "a<@@", "@@>",         Etb("x|y"), "a\nb", std::string(1, '\0') + "z",
       "x.ast"};
   std::vector<std::string> columns = {pick(numbers)};
   for (int text = 0; text < 5; ++text) columns.push_back(pick(texts));

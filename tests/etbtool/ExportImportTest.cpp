@@ -9,18 +9,15 @@
 namespace {
 
 using nlohmann::json;
+using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
 
-const std::string S = "<@@>";
-
 // Lines as the saver writes them, with texts that CSV must quote and JSON must escape.
-const std::string kSaved = "5" + S + "Bolt, M8" + S + "Torque" + S + "\"40\" Nm" + S + "Check" + S +
-                           "part.znd" + S + "0" + S + "0\n" + "-4" + S + " lead" + S +
-                           "caf\xC3\xA9" + S + "" + S + "N" + S + "n.znd" + S + "3" + S + "2" + S +
-                           "2\n" + "7" + S + "a" + S + "b" + S + "c" + S + "d" + S + "e.znd" + S +
-                           "15" + S + "999" + S + "0" + S + "x,y" + S + "z\"\n";
+const std::string kSaved =
+    Etb("5|Bolt, M8|Torque|\"40\" Nm|Check|part.znd|0|0\n-4| "
+        "lead|caf\xC3\xA9||N|n.znd|3|2|2\n7|a|b|c|d|e.znd|15|999|0|x,y|z\"\n");
 
 TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
   ScratchDir dir;
@@ -48,8 +45,7 @@ TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
             "componentId\nf.znd,N,1,0,V,P,C,9\n");
   ASSERT_EQ(Etbtool("import '" + dir.path() + "/moved.csv' '" + dir.path() + "/moved.etb'").status,
             0);
-  EXPECT_EQ(ReadFile(dir.path() + "/moved.etb"),
-            "9" + S + "C" + S + "P" + S + "V" + S + "N" + S + "f.znd" + S + "0" + S + "1\n");
+  EXPECT_EQ(ReadFile(dir.path() + "/moved.etb"), Etb("9|C|P|V|N|f.znd|0|1\n"));
 
   EXPECT_EQ(
       Etbtool("export '" + dir.path() + "/missing.etb' '" + dir.path() + "/never.csv' --format csv")
