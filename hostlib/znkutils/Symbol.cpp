@@ -95,8 +95,14 @@ struct SymbolAccess {
   static Symbol Unshared(const char* text) {
     return Symbol(text != nullptr ? standin::NewText(text, false) : nullptr);
   }
+  static const Symbol::Rep* RepOf(const Symbol& symbol) noexcept { return symbol.rep_; }
 };
 
 }  // namespace du
 
 du::Symbol standin::UnsharedSymbol(const char* text) { return du::SymbolAccess::Unshared(text); }
+
+void standin::PrefetchText(const du::Symbol& symbol) noexcept {
+  // For writing: every walk that wants the text also counts a reference on its header.
+  if (const du::Symbol::Rep* rep = du::SymbolAccess::RepOf(symbol)) __builtin_prefetch(rep, 1);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 
 #include "du/HostApi.h"
@@ -28,6 +29,8 @@ class ZN_HOST_API AnnoSetTable : public du::RefCounted {
   du::SmartPtr<AnnoSetTableEntry> GetEntry(unsigned int index) const;
 
  private:
+  void FetchTextsAhead(std::size_t index) const noexcept;
+
   du::SmartPtr<Structure> structure_;
   // A deque: growing never copies the handles (each copy would take and give a reference).
   std::deque<du::SmartPtr<AnnoSetTableEntry>> entries_;

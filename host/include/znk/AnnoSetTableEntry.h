@@ -48,6 +48,8 @@ class ZN_HOST_API AnnoSetTableEntry : public MemoryPoolAllocated, public du::Ref
   dg::Color color;
 
  private:
+  friend class AnnoSetTable;  // fetches its entries' texts ahead of a walk over them
+
   explicit AnnoSetTableEntry(const AnnoSetTableEntryData& data) noexcept;
 
   int componentId_;

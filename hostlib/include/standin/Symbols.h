@@ -13,4 +13,8 @@ du::Symbol UnsharedSymbol(const char* text);
 // pointer into an answer past its use reads freed memory. Off by default.
 void SetFreshEntryTexts(bool on);
 
+// Asks the processor to fetch a symbol's text ahead of a walk that will take or give back
+// references to it; nothing for an unset symbol.
+void PrefetchText(const du::Symbol& symbol) noexcept;
+
 }  // namespace standin
