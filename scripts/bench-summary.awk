@@ -105,6 +105,8 @@ END {
   each("  module, parse of fetched copy", "rate", "BM_ModuleParseFetched", "", "")
   each("  naive reader", "rate", "BM_NaiveBaseline", "", "")
   each("save, x write + copy", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndCopy", ">= 0.5")
+  each("save, x write + copy + fsync", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndDurableCopy",
+       "")
   each("  module save", "rate", "BM_ModuleSave", "", "")
   each("teardown time / parse time", "teardown", "", "", "<= 0.10")
   each("parse, time of 1M over 100k", "growth", "BM_ModuleParseFetched",
