@@ -60,7 +60,7 @@ struct alignas(64) Bucket {
   std::uint8_t lengths[kWays] = {};
   const Rep* reps[kWays] = {};
 };
-static_assert(standin::kLongestSharedText <= 255, "bucket lengths are bytes");
+static_assert(standin::kLongestSharedText <= Rep::kRecentLength, "bucket lengths are bytes");
 
 // 4 MiB of buckets: large enough that most of a product's part names, which come back every
 // few tens of thousands of records between as many names that never do, are still there (with
@@ -69,6 +69,7 @@ static_assert(standin::kLongestSharedText <= 255, "bucket lengths are bytes");
 // also missed the TLB.
 constexpr std::size_t kBuckets = std::size_t{1} << 16;
 static_assert(kBuckets * sizeof(Bucket) % standin::kChunkBytes == 0, "whole chunks");
+static_assert(kBuckets << Rep::kBucketShift <= Rep::kRecent, "a bucket fits a text's header");
 
 Bucket* NewBuckets() {
   char* memory = standin::NewChunk(kBuckets * sizeof(Bucket));
@@ -78,9 +79,14 @@ Bucket* NewBuckets() {
   return buckets;
 }
 
-Bucket& BucketOf(std::uint64_t hash) {
+Bucket* Buckets() {
   static Bucket* const buckets = NewBuckets();  // never freed: texts outlive static order
-  return buckets[hash & (kBuckets - 1)];
+  return buckets;
+}
+
+// The bucket a recent text's header names; the header's word as read once by the caller.
+Bucket& BucketNamedBy(std::uint32_t sized) {
+  return Buckets()[(sized & ~Rep::kRecent) >> Rep::kBucketShift];
 }
 
 // Moves the text at `way` to the front, the others down by one.
@@ -126,12 +132,13 @@ void Count(bool hit) {
 const Rep* standin::ShareText(std::string_view text) {
   if (sampling.load(std::memory_order_relaxed)) {
     Bump(passed);
-    if (passed.load(std::memory_order_relaxed) % kSampled != 0) return NewText(text, false);
+    if (passed.load(std::memory_order_relaxed) % kSampled != 0) return NewText(text);
   }
   const std::uint64_t hash = HashText(text);
   const auto tag = std::uint32_t(hash >> 32);
   const auto length = std::uint8_t(text.size());
-  Bucket& bucket = BucketOf(hash);
+  const auto index = std::uint32_t(hash & (kBuckets - 1));
+  Bucket& bucket = Buckets()[index];
   std::lock_guard<standin::SpinLock> lock(bucket.lock);
   for (int way = 0; way < kWays; ++way) {
     const Rep* rep = bucket.reps[way];
@@ -144,7 +151,7 @@ const Rep* standin::ShareText(std::string_view text) {
     }
   }
   Count(false);
-  const Rep* rep = NewText(text, true);
+  const Rep* rep = NewText(text, index);
   // The last text leaves for good; its symbols keep it, unshared.
   if (const Rep* last = bucket.reps[kWays - 1]) {
     last->sized.store(bucket.lengths[kWays - 1], std::memory_order_release);
@@ -169,7 +176,9 @@ void standin::DropText(const Rep* rep) noexcept {
 }
 
 void standin::DropLastRecent(const Rep* rep) noexcept {
-  Bucket& bucket = BucketOf(HashText(rep->view()));
+  const std::uint32_t sized = rep->sized.load(std::memory_order_acquire);
+  if ((sized & Rep::kRecent) == 0) return DropText(rep);  // pushed out meanwhile: in no bucket
+  Bucket& bucket = BucketNamedBy(sized);
   {
     std::lock_guard<standin::SpinLock> lock(bucket.lock);
     if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;  // taken again

@@ -17,7 +17,7 @@ using Rep = Symbol::Rep;
 
 const Rep* MakeRep(std::string_view text) {
   return text.size() <= standin::kLongestSharedText ? standin::ShareText(text)
-                                                    : standin::NewText(text, false);
+                                                    : standin::NewText(text);
 }
 
 const Rep* Share(const Rep* rep) noexcept {
@@ -93,7 +93,7 @@ bool Symbol::operator==(const Symbol& other) const noexcept {
 
 struct SymbolAccess {
   static Symbol Unshared(const char* text) {
-    return Symbol(text != nullptr ? standin::NewText(text, false) : nullptr);
+    return Symbol(text != nullptr ? standin::NewText(text) : nullptr);
   }
   static const Symbol::Rep* RepOf(const Symbol& symbol) noexcept { return symbol.rep_; }
 };

@@ -12,15 +12,24 @@ namespace du {
 // zero. Tables hold millions of short texts, so the header is as small as the protocol allows.
 struct Symbol::Rep {
   // Set in `sized` while the recent texts (RecentTexts.h) may hold the text: a text without it
-  // is reached only through its symbols. Once cleared, it stays clear.
+  // is reached only through its symbols. Once cleared, it stays clear. While it is set, `sized`
+  // also names the text's bucket, so that a release finds it without hashing the text again,
+  // and the length, at most kRecentLength then, sits below it.
   static constexpr std::uint32_t kRecent = std::uint32_t{1} << 31;
+  static constexpr std::uint32_t kRecentLength = 0xFF;
+  static constexpr int kBucketShift = 8;
+  static constexpr std::uint32_t kNotRecent = ~std::uint32_t{0};
 
   mutable std::atomic<std::uint32_t> references;
-  // The length, and kRecent. Only the recent texts write it, once, under their lock; a plain
-  // store then, no atomic read-modify-write, because the text is rarely in the cache by then.
+  // The length, and kRecent with the bucket. Only the recent texts write it, once, under their
+  // lock; a plain store then, no atomic read-modify-write, because the text is rarely in the cache
+  // by then.
   mutable std::atomic<std::uint32_t> sized;
 
-  std::uint32_t length() const noexcept { return sized.load(std::memory_order_relaxed) & ~kRecent; }
+  std::uint32_t length() const noexcept {
+    const std::uint32_t word = sized.load(std::memory_order_relaxed);
+    return word & ((word & kRecent) != 0 ? kRecentLength : ~kRecent);
+  }
   bool recent() const noexcept { return (sized.load(std::memory_order_acquire) & kRecent) != 0; }
   const char* text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
   std::string_view view() const noexcept { return {text(), length()}; }
@@ -32,9 +41,10 @@ struct Symbol::Rep {
 // from malloc.
 namespace standin {
 
-// A new text with one reference, marked recent or not; throws std::bad_alloc, or
-// std::length_error for a text of 2 GiB or more.
-const du::Symbol::Rep* NewText(std::string_view text, bool recent);
+// A new text with one reference, recent in the given bucket or not recent; throws
+// std::bad_alloc, or std::length_error for a text of 2 GiB or more.
+const du::Symbol::Rep* NewText(std::string_view text,
+                               std::uint32_t recentBucket = du::Symbol::Rep::kNotRecent);
 // Gives the storage of a text without references back.
 void FreeText(const du::Symbol::Rep* rep) noexcept;
 

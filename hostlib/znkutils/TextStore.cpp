@@ -74,7 +74,7 @@ void* TakeBlock(int textClass, std::size_t blockBytes) {
 
 }  // namespace
 
-const Rep* standin::NewText(std::string_view text, bool recent) {
+const Rep* standin::NewText(std::string_view text, std::uint32_t recentBucket) {
   if (text.size() >= Rep::kRecent) {
     throw std::length_error("du::Symbol: text too long");
   }
@@ -88,7 +88,11 @@ const Rep* standin::NewText(std::string_view text, bool recent) {
     if (block != nullptr) liveFromMalloc.fetch_add(1, std::memory_order_relaxed);
   }
   if (block == nullptr) throw std::bad_alloc();
-  auto* rep = new (block) Rep{{1}, {std::uint32_t(text.size()) | (recent ? Rep::kRecent : 0)}};
+  const std::uint32_t sized =
+      recentBucket == Rep::kNotRecent
+          ? std::uint32_t(text.size())
+          : Rep::kRecent | recentBucket << Rep::kBucketShift | std::uint32_t(text.size());
+  auto* rep = new (block) Rep{{1}, {sized}};
   char* bytes = reinterpret_cast<char*>(rep + 1);
   std::memcpy(bytes, text.data(), text.size());
   bytes[text.size()] = '\0';
