@@ -9,8 +9,8 @@ namespace etbtool {
 
 int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream& out) {
   const LoadedTable loaded = LoadAnnotationFile(module, options.input, options.model);
+  PrintFetchFailures(loaded, std::cerr);  // in the order they happened, as every command does
   PrintTraces(loaded, std::cerr);
-  PrintFetchFailures(loaded, std::cerr);
   if (!loaded.report.success) {
     out << "failure: " << loaded.report.message << " (" << options.input << "), nothing saved\n";
     return kExitFailure;
