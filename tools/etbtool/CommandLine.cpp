@@ -144,7 +144,7 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
   app.allow_extras();  // an unknown command is named by CommandWordMistake
   bool version = false;
   app.add_flag("--version", version,
-               "print etbtool's version, the module it would load and that module's version");
+               "print the versions of etbtool and of the module it would load");
   app.add_option("--module", invocation.modulePath,
                  "plug-in module to load (default: $ETBTOOL_MODULE, else the installed one)");
   using Command = Invocation::Command;
