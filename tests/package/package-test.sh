@@ -13,9 +13,9 @@ dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root/usr
 
 for file in bin/etbtool lib/etbplugin/libetbplugin.so lib/libznk.so lib/libznkutils.so \
-            lib/libzng.so include/znloader/AnnotationParser.h lib/cmake/EtbHost/EtbHostConfig.cmake \
-            lib/pkgconfig/etbhost.pc share/man/man1/etbtool.1.gz \
-            share/bash-completion/completions/etbtool; do
+            lib/libzng.so include/znloader/AnnotationParser.h \
+            lib/cmake/EtbHost/EtbHostConfig.cmake lib/pkgconfig/etbhost.pc \
+            share/man/man1/etbtool.1.gz share/bash-completion/completions/etbtool; do
   [ -e "$root/$file" ] || { echo "the package lacks $file"; exit 1; }
 done
 dpkg-deb -f "$deb" Depends | grep -q libzip4 || { echo "the package does not depend on libzip4"; exit 1; }
