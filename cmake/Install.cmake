@@ -4,6 +4,9 @@
 #   lib/etbplugin/libetbplugin.so    the module
 #   include/                         the host interface headers, with a CMake package
 #                                    (find_package(EtbHost) gives the target EtbHost::headers)
+#                                    and a pkg-config file (etbhost.pc)
+#   share/man/man1/etbtool.1.gz      etbtool's man page (with ETB_MAN_PAGE, the default)
+#   share/bash-completion/...        etbtool's bash completion
 # Installed binaries find their libraries relative to themselves, wherever the tree is put.
 include(CMakePackageConfigHelpers)
 
@@ -16,6 +19,11 @@ install(TARGETS znkutils zng znk LIBRARY DESTINATION ${ETB_LIBDIR})
 install(TARGETS etbplugin LIBRARY DESTINATION ${ETB_LIBDIR}/etbplugin)
 install(TARGETS etbtool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/host/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(ETB_MAN_PAGE)
+  install(FILES ${ETBTOOL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/tools/etbtool/etbtool.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME etbtool)
 
 # The interface headers as a package of their own: what a host project compiles against.
 add_library(etb_host_headers INTERFACE)
@@ -33,6 +41,14 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/EtbHostConfigVersio
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/EtbHostConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/EtbHostConfigVersion.cmake
         DESTINATION ${ETB_CMAKE_DIR})
+
+# The same headers for pkg-config: lib/pkgconfig/etbhost.pc, whose prefix is found from its place.
+set(ETB_PKGCONFIG_DIR ${ETB_LIBDIR}/pkgconfig)
+file(RELATIVE_PATH ETB_PC_TO_PREFIX /prefix/${ETB_PKGCONFIG_DIR} /prefix)
+string(REGEX REPLACE "/$" "" ETB_PC_TO_PREFIX "${ETB_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/etbhost.pc.in ${CMAKE_CURRENT_BINARY_DIR}/etbhost.pc
+               @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/etbhost.pc DESTINATION ${ETB_PKGCONFIG_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME etbplugin)

@@ -1,6 +1,11 @@
 // etbtool load end to end: the real executable, the real module, the contract's JSON document.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
+#include <cwchar>
+#include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -89,31 +94,84 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
   }
 }
 
-// The human table fits 80 columns: long texts are cut with an ellipsis and a comment's line
-// breaks show as a mark, each character one column.
-TEST(EtbtoolLoad, TheTableFitsEightyColumns) {
-  ScratchDir dir;
-  const std::string longText =
-      "Schraubenverbindung gepr\xC3\xBC"
-      "ft nach Werknorm 4711 Blatt 3";
-  const std::string t = longText;
-  const std::string file =
-      dir.Write("long.etb", Etb("123456|" + t + "|" + t + "|" + t + "|" + t + "|" + t +
-                                ".znd|15|0 " + t + "\nsecond line|2|" + t + "|" + t + "\n"));
-  const ToolRun run = Etbtool("load '" + file + "'");
-  ASSERT_EQ(run.status, 0);
-  std::istringstream lines(run.out);
-  int rows = 0;
-  for (std::string line; std::getline(lines, line); ++rows) {
-    std::size_t columns = 0;
-    for (unsigned char c : line) columns += (c & 0xC0) != 0x80;  // one per character
-    EXPECT_LE(columns, 80U) << line;
+// The characters of a line of UTF-8 keyed by the terminal column each starts at, as the C
+// library counts columns (combining characters share their base's column); the line's width
+// under the key -1.
+std::map<long, wchar_t> TerminalColumns(const std::string& line) {
+  const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  const locale_t previous = uselocale(utf8);
+  std::map<long, wchar_t> columns;
+  long column = 0;
+  std::mbstate_t state{};
+  wchar_t character = 0;
+  for (std::size_t i = 0; i < line.size();) {
+    const std::size_t length = std::mbrtowc(&character, line.data() + i, line.size() - i, &state);
+    if (length == 0 || length > line.size()) {
+      ADD_FAILURE() << "not UTF-8: " << line;
+      break;
+    }
+    columns.emplace(column, character);
+    column += std::max(wcwidth(character), 0);
+    i += length;
   }
-  EXPECT_GE(rows, 4);
+  columns[-1] = wchar_t(column);
+  uselocale(previous);
+  freelocale(utf8);
+  return columns;
+}
+
+// The human table keeps its columns under wide (two columns), combining and zero-width
+// characters, whatever the user's locale: long texts are cut with an ellipsis to the columns
+// they take, a comment's line breaks show as a mark, invalid UTF-8 as U+FFFD.
+TEST(EtbtoolLoad, TheTableStaysAlignedWithWideAndCombiningCharacters) {
+  const std::string texts[] = {
+      "\u30DC\u30EB\u30C8\u7DE0\u7D50\u78BA\u8A8D",  // Japanese, two columns each
+      "\u65E5\u672C\u8A9E\u306E\u90E8",              // exactly ten columns
+      "Cafe\u0301 Noe\u0308l Ame\u0301lie",          // combining accents
+      "\U0001F600Bolt\U0001F529Nut\U0001F600",       // emoji
+      "a\u200Bb\xFF"
+      "c",  // a zero-width space and a byte that is no UTF-8
+      "Schraubenverbindung gepr\u00FCft nach Werknorm",
+  };
+  std::string records;
+  for (const std::string& t : texts) {
+    records += "7|" + t + "|" + t + "|" + t + "|" + t + "|" + t + ".znd|0|0 " + t + "\nmore|0\n";
+  }
+  ScratchDir dir;
+  const std::string file = dir.Write("wide.etb", Etb(records));
+  setenv("LC_ALL", "C", 1);  // etbtool must not depend on the user's locale
+  const ToolRun run = Etbtool("load '" + file + "'");
+  unsetenv("LC_ALL");
+  ASSERT_EQ(run.status, 0);
+
+  std::istringstream lines(run.out);
+  std::string header;
+  std::getline(lines, header);  // the outcome
+  std::getline(lines, header);
+  ASSERT_EQ(header.find("  #     id component"), 0U) << header;
+  std::size_t rows = 0;
+  for (std::string line; std::getline(lines, line);) {
+    SCOPED_TRACE(line);
+    const std::map<long, wchar_t> columns = TerminalColumns(line);
+    EXPECT_LE(columns.at(-1), long(header.size()));
+    if (line.find("comment:") != std::string::npos) continue;
+    ++rows;
+    EXPECT_EQ(columns.at(-1), long(header.size()));
+    // Each text cell begins where the header says, after a blank.
+    for (const char* title : {"component", "property", "value", "name", "file", "typ"}) {
+      const long start = long(header.find(std::string(" ") + title)) + 1;
+      EXPECT_EQ(columns.count(start), 1U) << title;
+      EXPECT_EQ(columns.count(start - 1) == 1 ? columns.at(start - 1) : 0, L' ') << title;
+    }
+    EXPECT_EQ(line.substr(line.size() - 12), "   0   0   0");
+  }
+  EXPECT_EQ(rows, std::size(texts));
   EXPECT_NE(run.out.find("\u2026"), std::string::npos) << "long texts end in an ellipsis";
   EXPECT_NE(run.out.find("\u23CE"), std::string::npos) << "a comment's line break is marked";
-  EXPECT_EQ(json::parse(Etbtool("load '" + file + "' --json").out)["entries"][0]["comment"],
-            longText + "\nsecond line");
+  EXPECT_NE(run.out.find("b\xEF\xBF\xBD"
+                         "c"),
+            std::string::npos)
+      << "invalid UTF-8 shown as U+FFFD";
 }
 
 }  // namespace

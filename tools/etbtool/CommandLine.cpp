@@ -142,7 +142,9 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
   Invocation invocation;
   CLI::App app{"etbtool: a command-line host for the ETB annotation plug-in module"};
   app.allow_extras();  // an unknown command is named by CommandWordMistake
-  app.set_version_flag("--version", std::string("etbtool ") + ETBTOOL_VERSION);
+  bool version = false;
+  app.add_flag("--version", version,
+               "print the versions of etbtool and of the module it would load");
   app.add_option("--module", invocation.modulePath,
                  "plug-in module to load (default: $ETBTOOL_MODULE, else the installed one)");
   using Command = Invocation::Command;
@@ -177,6 +179,10 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
   std::string mistake;
   try {
     app.parse(argc, argv);
+    if (version) {
+      invocation.command = Invocation::Command::kVersion;
+      return invocation;
+    }
     mistake = CommandWordMistake(app, "command", "no command given");
     for (const auto& [command, which] : commands) {
       if (!command->parsed()) continue;
@@ -188,7 +194,7 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
     // Words a command did not take fall through to the levels that allow extras.
     const std::vector<std::string> extras = app.remaining(true);
     if (mistake.empty() && !extras.empty()) mistake = "not expected: " + extras.front();
-  } catch (const CLI::Success& done) {  // --help or --version
+  } catch (const CLI::Success& done) {  // --help
     exitStatus = app.exit(done, out, err);
     return std::nullopt;
   } catch (const CLI::ParseError& error) {

@@ -14,6 +14,10 @@ enum ExitStatus : int { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 int RunProbe(const LoadedModule& module, const std::string& role, const std::string& kind,
              const std::string& format, std::ostream& out);
 
+// Prints etbtool's version, the module it would load and that module's version, and says when
+// the module is not the one built with etbtool. Needs no loadable module.
+int RunVersion(const std::string& modulePath, std::ostream& out);
+
 struct LoadOptions {
   std::string file;
   std::string model;

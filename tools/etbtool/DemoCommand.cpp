@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "DemoSamples.h"
 #include "TablePrinter.h"
+#include "TerminalText.h"
 #include "du/FileSystem.h"
 #include "standin/ComponentWords.h"
 
@@ -109,7 +110,7 @@ bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream
   std::ifstream written(savedFile);
   for (std::string line; std::getline(written, line);) {
     // Long records are cut to the terminal's width; the file holds them whole.
-    out << "  | " << (line.size() > 74 ? line.substr(0, 73) + "\u2026" : line) << '\n';
+    out << "  | " << FitToWidth(line, 74, false) << '\n';
   }
   out << "\n  Reloaded:\n";
   const LoadedTable reloaded = LoadAnnotationFile(module, savedFile, "");

@@ -2,59 +2,17 @@
 
 #include <iomanip>
 #include <string>
-#include <vector>
 
+#include "TerminalText.h"
 #include "znk/ComponentNode.h"
 
 namespace etbtool {
 
 namespace {
 
-constexpr char kEllipsis[] = "\u2026";     // a cut text ends in it
-constexpr char kLineBreak[] = "\u23CE";    // a line break inside a text (comments)
-constexpr char kReplacement[] = "\uFFFD";  // a byte that is no UTF-8
-
-// The length of the UTF-8 sequence at `text`, or 0 when it is not a valid one.
-std::size_t SequenceLength(const unsigned char* text) {
-  const unsigned char lead = text[0];
-  const std::size_t length = lead < 0x80                   ? 1
-                             : lead >= 0xC2 && lead < 0xE0 ? 2
-                             : lead >= 0xE0 && lead < 0xF0 ? 3
-                             : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                           : 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((text[i] & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-// One cell of `width` terminal columns: the text on one line (line breaks shown as a mark,
-// other control characters as blanks, bytes that are no UTF-8 as U+FFFD), cut with an
-// ellipsis when longer, padded with blanks when shorter. One character, one column.
+// One cell of `width` terminal columns, cut or padded as FitToWidth does.
 std::string Cell(const du::Symbol& symbol, std::size_t width, bool pad = true) {
-  std::vector<std::string> characters;
-  const auto* text = reinterpret_cast<const unsigned char*>(symbol.safe_c_str());
-  while (*text != '\0') {
-    const std::size_t length = SequenceLength(text);
-    if (length == 0) {
-      characters.emplace_back(kReplacement);
-      ++text;
-    } else {
-      const char c = char(*text);
-      characters.emplace_back(c == '\n' ? std::string(kLineBreak)
-                              : length == 1 && (*text < 0x20 || *text == 0x7F)
-                                  ? std::string(" ")
-                                  : std::string(reinterpret_cast<const char*>(text), length));
-      text += length;
-    }
-  }
-  if (characters.size() > width) {
-    characters.resize(width - 1);
-    characters.emplace_back(kEllipsis);
-  }
-  std::string cell;
-  for (const std::string& character : characters) cell += character;
-  return pad ? cell + std::string(width - characters.size(), ' ') : cell;
+  return FitToWidth(symbol.safe_c_str(), width, pad);
 }
 
 // 79 columns: #, id, component, property, value, name, file, type, access, second state.

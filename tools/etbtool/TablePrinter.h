@@ -7,7 +7,8 @@
 namespace etbtool {
 
 // The human form of a load: its outcome, then an aligned table of the entries (long texts cut
-// with "...", line breaks in comments shown as "\n") and the view-state sources.
+// with an ellipsis to the terminal columns they take, line breaks in comments shown as a mark)
+// and the view-state sources.
 void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly);
 
 // The human form of a session load: both outcomes and the structure's session state.

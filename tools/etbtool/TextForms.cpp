@@ -6,10 +6,7 @@
 
 namespace etbtool {
 
-namespace {
-
-// The length of the UTF-8 sequence at `i`, or 0 when none starts there.
-std::size_t SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t size) {
+std::size_t Utf8SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t size) {
   const unsigned char lead = bytes[i];
   if (lead < 0x80) return 1;
   std::size_t length = 2;
@@ -33,12 +30,10 @@ std::size_t SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t si
   return length;
 }
 
-}  // namespace
-
 bool IsValidUtf8(const char* text, std::size_t size) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   for (std::size_t i = 0, length = 0; i < size; i += length) {
-    length = SequenceAt(bytes, i, size);
+    length = Utf8SequenceAt(bytes, i, size);
     if (length == 0) return false;
   }
   return true;
@@ -48,7 +43,7 @@ std::string ValidUtf8(const std::string& text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::string valid;
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = SequenceAt(bytes, i, text.size());
+    const std::size_t length = Utf8SequenceAt(bytes, i, text.size());
     valid.append(length == 0 ? "\xEF\xBF\xBD" : text.substr(i, length));
     i += length == 0 ? 1 : length;
   }

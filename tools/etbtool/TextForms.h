@@ -6,6 +6,8 @@
 // Small judgements on the bytes of ETB columns, for the checker's findings.
 namespace etbtool {
 
+// The length of the valid UTF-8 sequence at bytes[i] (of `size`), or 0 when none starts there.
+std::size_t Utf8SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t size);
 bool IsValidUtf8(const char* text, std::size_t size);
 // The text with every byte that starts no valid UTF-8 sequence replaced by U+FFFD.
 std::string ValidUtf8(const std::string& text);

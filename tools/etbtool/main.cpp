@@ -19,6 +19,8 @@ int Run(int argc, char** argv, bool& stats) {
   stats = invocation->stats;
   if (invocation->command == Invocation::Command::kCheck)
     return RunCheck(invocation->check, std::cout);
+  if (invocation->command == Invocation::Command::kVersion)
+    return RunVersion(ResolveModulePath(invocation->modulePath), std::cout);
 
   std::string error;
   const std::unique_ptr<LoadedModule> module =
@@ -55,7 +57,8 @@ int Run(int argc, char** argv, bool& stats) {
     case Command::kImport:
       status = RunImport(*module, invocation->importTable, std::cout);
       break;
-    case Command::kCheck:  // handled above: it needs no module
+    case Command::kCheck:  // handled above: they need no module
+    case Command::kVersion:
       break;
   }
   PhaseStats::Get().Start("teardown");
