@@ -149,6 +149,7 @@ TEST(EtbtoolLoad, TheTableStaysAlignedWithWideAndCombiningCharacters) {
   std::getline(lines, header);  // the outcome
   std::getline(lines, header);
   ASSERT_EQ(header.find("  #     id component"), 0U) << header;
+  EXPECT_EQ(header.size(), 79U) << "no line may wrap on a terminal of 80 columns";
   std::size_t rows = 0;
   for (std::string line; std::getline(lines, line);) {
     SCOPED_TRACE(line);

@@ -125,9 +125,9 @@ bool TourSave(const LoadedModule& module, const TourFolder& folder, std::ostream
 bool TourSession(const LoadedModule& module, const TourFolder& folder, std::ostream& out) {
   out << "\nStep 4. A zip session (\"loader\", \"annotation\", \"zip\", then \"etb\")\n"
       << "  The zip loader fetches the archive and unpacks its .etb and .ast members into\n"
-      << "  the host's temporary folder; the ETB loader then reads the session-state file.\n"
-      << "  Its entry (type 15 on file, 16 as session state) goes to the structure, not to\n"
-      << "  the table:\n\n";
+      << "  the host's temporary folder; the ETB loader then reads the session-state\n"
+      << "  file. Its entry (type 15 on file, 16 as session state) goes to the structure,\n"
+      << "  not to the table:\n\n";
   const LoadedSession loaded =
       LoadSessionArchive(module, folder.Write("session.zip", DemoSessionArchive()), "");
   PrintSession(out, loaded);

@@ -15,21 +15,22 @@ std::string Cell(const du::Symbol& symbol, std::size_t width, bool pad = true) {
   return FitToWidth(symbol.safe_c_str(), width, pad);
 }
 
-// 79 columns: #, id, component, property, value, name, file, type, access, second state.
+// 79 columns, so that no terminal of 80 wraps a line: #, id, component, property, value, name,
+// file, type, access, second state.
 constexpr char kHeader[] =
-    "  #     id component  property   value      name       file          typ acc 2nd\n";
+    "  #     id component  property   value      name       file         typ acc 2nd\n";
 
 void PrintEntry(std::ostream& out, unsigned int index, const znk::AnnoSetTableEntry& entry) {
   out << std::right << std::setw(3) << index << ' ' << std::setw(6) << entry.GetCompId() << ' '
       << Cell(entry.GetCompName(), 10) << ' ' << Cell(entry.GetPropName(), 10) << ' '
       << Cell(entry.GetCombinedPropValueAndListString(), 10) << ' ' << Cell(entry.GetName(), 10)
-      << ' ' << Cell(entry.file, 12) << std::setw(5) << entry.annotationType << std::setw(4)
+      << ' ' << Cell(entry.file, 11) << std::setw(5) << entry.annotationType << std::setw(4)
       << entry.accessState << std::setw(4) << entry.secondState << '\n';
   if (entry.comment.length() > 0)
-    out << "           comment: " << Cell(entry.comment, 60, false) << '\n';
+    out << "           comment: " << Cell(entry.comment, 59, false) << '\n';
   if (!entry.extraText1.IsNull() || !entry.extraText2.IsNull()) {
     out << "           extra:   " << Cell(entry.extraText1, 29) << " | "
-        << Cell(entry.extraText2, 28, false) << '\n';
+        << Cell(entry.extraText2, 27, false) << '\n';
   }
 }
 
