@@ -161,6 +161,13 @@ const Rep* standin::ShareText(std::string_view text) {
 }
 
 void standin::DropText(const Rep* rep) noexcept {
+  // A text in no bucket is reached only through its symbols: when its one reference is the
+  // caller's, nobody else can take another, so it goes without an atomic operation (a table of
+  // unique texts gives back millions of them). The mark is read first: a lookup that took a
+  // reference did so before the text left its bucket.
+  if (!rep->recent() && rep->references.load(std::memory_order_acquire) == 1) {
+    return FreeText(rep);
+  }
   std::uint32_t count = rep->references.load(std::memory_order_relaxed);
   for (;;) {
     // The last reference of a recent text goes under its bucket's lock, so that a lookup never
