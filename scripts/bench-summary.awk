@@ -111,6 +111,7 @@ END {
   each("teardown time / parse time", "teardown", "", "", "<= 0.10")
   each("parse, time of 1M over 100k", "growth", "BM_ModuleParseFetched",
        "BM_ModuleParseFetchedTenth", "9 to 11")
+  each("  naive reader, 1M over 100k", "growth", "BM_NaiveBaseline", "BM_NaiveBaselineTenth", "")
   each("save, time of 1M over 100k", "growth", "BM_ModuleSave", "BM_ModuleSaveTenth", "9 to 11")
   each("peak RSS over empty, module / naive", "kept", "", "", "")
   print ""
