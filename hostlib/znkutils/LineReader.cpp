@@ -1,16 +1,28 @@
 #include "du/LineReader.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
+#include "dp/ZnTracer.h"
 #include "du/FileReader.h"
+#include "standin/InputLimits.h"
 #include "standin/LineFaults.h"
 
 namespace {
+
 std::atomic<long> throwOnLine{0};
+std::atomic<std::size_t> lineLengthLimit{std::size_t{256} << 20};
+
+const dp::ZnTracer kLineReaderTracer("du", "LineReader");
+
 }  // namespace
 
 void standin::ThrowOnLine(long n) { throwOnLine.store(n); }
+
+void standin::SetLineLengthLimit(std::size_t bytes) { lineLengthLimit.store(bytes); }
+
+std::size_t standin::GetLineLengthLimit() { return lineLengthLimit.load(); }
 
 namespace du {
 
@@ -22,6 +34,15 @@ LineReader::LineReader(FileReader* reader, int /*mode*/) : reader_(reader) {
   block_.resize(blockSize > 0 ? blockSize : std::size_t{64} * 1024);
 }
 
+// A line over the limit ends the reading as a read error would: the caller keeps what it read.
+void LineReader::RefuseLongLine() {
+  const std::size_t limit = lineLengthLimit.load(std::memory_order_relaxed);
+  kLineReaderTracer(dp::TRACE_ERROR)
+      << "line " << static_cast<long long>(linesRead_ + 1) << " is longer than "
+      << static_cast<long long>(limit) << " bytes: reading stops there";
+  throw true;
+}
+
 LineReader::~LineReader() = default;
 
 bool LineReader::ReadLine() {
@@ -31,12 +52,15 @@ bool LineReader::ReadLine() {
     std::size_t lineEnd = 0;
     if (feed != nullptr) {
       lineEnd = std::size_t(static_cast<const char*>(feed) - block_.data());
+    } else if (end_ - begin_ > lineLengthLimit.load(std::memory_order_relaxed)) {
+      RefuseLongLine();
     } else if (atEnd_ || !FillMore()) {
       if (begin_ == end_) return false;
       lineEnd = end_;  // the last line has no line feed
     } else {
       continue;
     }
+    if (lineEnd - begin_ > lineLengthLimit.load(std::memory_order_relaxed)) RefuseLongLine();
     if (throwOnLine.load(std::memory_order_relaxed) == ++linesRead_) throw true;
     // Only now: FillMore may have moved the block.
     char* data = block_.data();
@@ -64,8 +88,12 @@ bool LineReader::FillMore() {
     end_ -= begin_;
     begin_ = 0;
   }
-  // One byte stays free for the NUL that ends a last line without line feed.
-  if (block_.size() - end_ < 2) block_.resize(block_.size() * 2);
+  // One byte stays free for the NUL that ends a last line without line feed. The block grows no
+  // further than a line of the limit with its line feed needs.
+  if (block_.size() - end_ < 2) {
+    const std::size_t most = lineLengthLimit.load(std::memory_order_relaxed) + 2;
+    block_.resize(std::min(block_.size() * 2, most));
+  }
   const std::size_t got =
       reader_ != nullptr ? reader_->Read(block_.data() + end_, block_.size() - end_ - 1) : 0;
   if (got == 0) {

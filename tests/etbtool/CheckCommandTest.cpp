@@ -64,6 +64,14 @@ TEST(EtbtoolCheck, NamesEachTrapOnItsLine) {
     EXPECT_EQ(Findings(json::parse(run.out)), test.findings) << test.bytes;
   }
   EXPECT_EQ(Etbtool("check '" + dir.path() + "/missing.etb'").status, 2);
+
+  const std::string longLine = dir.Write(
+      "long.etb", kRecord + "\n" + kRecord + "|0 " + std::string(100, 'c') + "\n" + kRecord);
+  setenv("ETBTOOL_MAX_LINE", "64", 1);
+  const auto refused = Etbtool("check '" + longLine + "' --json");
+  unsetenv("ETBTOOL_MAX_LINE");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(Findings(json::parse(refused.out)), std::vector<std::string>{"2:line-too-long"});
 }
 
 // A plain decimal number; anything else stays a text, which no loaded number equals.

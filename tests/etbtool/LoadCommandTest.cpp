@@ -20,6 +20,30 @@ using testing_support::Etbtool;
 using testing_support::ScratchDir;
 using testing_support::ToolRun;
 
+// The host refuses a line over its limit like a read error: the records before it stay, the
+// load fails, and the host's trace names the line. A limit that is no size is refused at once.
+TEST(EtbtoolLoad, ALineOverTheHostsLimitEndsTheLoadAfterTheRecordsBeforeIt) {
+  ScratchDir dir;
+  const std::string file =
+      dir.Write("long.etb", Etb("1|a|p|v|short|f.znd|0\n2|b|p|v|" + std::string(100, 'n') +
+                                "|f.znd|0\n3|c|p|v|after|f.znd|0\n"));
+  setenv("ETBTOOL_MAX_LINE", "64", 1);
+  const ToolRun run = Etbtool("load '" + file + "' --json");
+  setenv("ETBTOOL_MAX_LINE", "64X", 1);
+  const ToolRun badLimit = Etbtool("load '" + file + "'");
+  unsetenv("ETBTOOL_MAX_LINE");
+
+  EXPECT_EQ(run.status, 1);
+  const json document = json::parse(run.out);
+  EXPECT_EQ(document["message"], "Failed to parse etb file");
+  ASSERT_EQ(document["entries"].size(), 1U);
+  EXPECT_EQ(document["entries"][0]["name"], "short");
+  EXPECT_EQ(document["traces"], json::parse(R"([{"tracer": "du::LineReader", "type": 3,
+      "text": "line 2 is longer than 64 bytes: reading stops there"}])"));
+  EXPECT_EQ(badLimit.status, 2);
+  EXPECT_NE(badLimit.err.find("ETBTOOL_MAX_LINE must be a number of bytes"), std::string::npos);
+}
+
 TEST(EtbtoolLoad, PrintsTheContractsDocument) {
   ScratchDir dir;
   const std::string file =

@@ -3,7 +3,9 @@
 #include "ScratchDir.h"
 #include "du/FileReader.h"
 #include "du/LineReader.h"
+#include "standin/InputLimits.h"
 #include "standin/LineFaults.h"
+#include "standin/TraceCapture.h"
 
 namespace {
 
@@ -55,6 +57,45 @@ TEST(LineReader, TheFaultSwitchThrowsABoolOnTheChosenLine) {
   EXPECT_TRUE(lines.ReadLine());
   EXPECT_THROW(lines.ReadLine(), bool);
   standin::ThrowOnLine(0);
+}
+
+// A line over the limit ends the reading like a read error, after the lines before it, and the
+// host says which line; a line of exactly the limit still passes. Limits above the read block
+// make the refusal come while the line is still being gathered.
+TEST(LineReader, RefusesALineOverTheLimitAndSaysWhichOne) {
+  struct Case {
+    std::size_t limit;
+    std::string bytes;
+    std::vector<std::string> before;  // the lines handed out before the refusal
+  };
+  const std::size_t big = 200000;  // over three read blocks
+  const Case cases[] = {
+      {4, "abcd\nabcde\nx\n", {"abcd"}},
+      {4, "ab\r\ncd\nabcdef", {"ab", "cd"}},  // the last line, without line feed
+      {big,
+       std::string(big, 'a') + "\n" + std::string(big + 1, 'b') + "\n",
+       {std::string(big, 'a')}},
+      {big, std::string(10 * big, 'c'), {}},  // an endless line is never held whole
+  };
+  ScratchDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    standin::SetLineLengthLimit(c.limit);
+    du::FileReader reader;
+    ASSERT_TRUE(reader.Open(dir.Write("long.txt", c.bytes), 0, 8192));
+    standin::TraceCapture capture;
+    du::LineReader lines(&reader, 0);
+    std::vector<std::string> read;
+    EXPECT_THROW(while (lines.ReadLine()) read.emplace_back(lines.GetBuffer()), bool);
+    EXPECT_EQ(read, c.before);
+    const std::vector<standin::TraceLine> traces = capture.Lines();
+    ASSERT_EQ(traces.size(), 1U);
+    EXPECT_EQ(traces[0].tracer, "du::LineReader");
+    EXPECT_EQ(traces[0].text, "line " + std::to_string(c.before.size() + 1) + " is longer than " +
+                                  std::to_string(c.limit) + " bytes: reading stops there");
+  }
+  standin::SetLineLengthLimit(std::size_t{256} << 20);
+  EXPECT_EQ(ReadLines(dir.Write("short.txt", "abcde\n")), std::vector<std::string>{"abcde"});
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "etb/ETBParser_Scanner.h"
 #include "etb/EtbRecordReader.h"
 #include "etb/FormatConstants.h"
+#include "standin/InputLimits.h"
+#include "standin/TraceCapture.h"
 
 namespace etbtool {
 
@@ -41,6 +43,7 @@ bool EtbChecker::Check(const std::string& path) {
   RawLines raw(path);
   du::FileReader file;
   if (!raw.IsOpen() || !file.Open(du::Symbol(path), 0, 8192)) return false;
+  const standin::TraceCapture hostTraces;  // the line reader says when it refuses a line
   try {
     du::LineReader lines(&file, 0);
     while (lines.ReadLine()) {
@@ -49,8 +52,12 @@ bool EtbChecker::Check(const std::string& path) {
       CheckRawLine(raw.Line());
       CheckLine(lines.GetBuffer(), lines, raw);
     }
-  } catch (bool) {  // the host's reader failed
-    return false;
+  } catch (bool) {  // the host's reader failed, or refused a line over its limit
+    if (hostTraces.Lines().empty()) return false;
+    Add(line_ + 1, "line-too-long", Severity::kWarning,
+        "longer than the host's limit of " + std::to_string(standin::GetLineLengthLimit()) +
+            " bytes",
+        "the host stops reading there: a load fails, keeping the records above");
   }
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "HostLimits.h"
 #include "ModuleLoader.h"
 #include "PhaseStats.h"
 #include "standin/HostTemp.h"
@@ -16,6 +17,7 @@ int Run(int argc, char** argv, bool& stats) {
   const std::optional<Invocation> invocation =
       ParseCommandLine(argc, argv, std::cout, std::cerr, exitStatus);
   if (!invocation) return exitStatus;
+  if (!ApplyHostLimits(std::cerr)) return kExitUsage;
   stats = invocation->stats;
   if (invocation->command == Invocation::Command::kCheck)
     return RunCheck(invocation->check, std::cout);

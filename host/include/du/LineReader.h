@@ -11,8 +11,8 @@ class FileReader;
 
 // Splits an open file into lines. Each line is handed out without its line feed and without the
 // carriage returns right before it (or before the end of the file), NUL-terminated, in a buffer
-// the caller may overwrite in place until the next ReadLine. Lines may be of any length. A read
-// error throws a bool.
+// the caller may overwrite in place until the next ReadLine. A read error, or a line longer than
+// the host's limit, throws a bool.
 class ZN_HOST_API LineReader {
  public:
   // `mode` is a hint and is not used by this host.
@@ -28,6 +28,7 @@ class ZN_HOST_API LineReader {
 
  private:
   bool FillMore();
+  [[noreturn]] void RefuseLongLine();
 
   FileReader* reader_;
   std::vector<char> block_;

@@ -1,0 +1,52 @@
+#include "HostLimits.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "standin/InputLimits.h"
+
+namespace etbtool {
+
+namespace {
+
+// "4096", "64K", "256M", "4G"; nothing for anything else or a size past 64 bits.
+std::optional<std::uint64_t> SizeOf(const std::string& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 19 || text.size() - digits > 1) return std::nullopt;
+  const std::uint64_t number = std::stoull(text.substr(0, digits));
+  int shift = 0;
+  if (digits < text.size()) {
+    const std::string units = "KMG";
+    const std::size_t unit = units.find(text[digits]);
+    if (unit == std::string::npos) return std::nullopt;
+    shift = 10 * int(unit + 1);
+  }
+  if (number > (~std::uint64_t{0} >> shift)) return std::nullopt;
+  return number << shift;
+}
+
+template <typename Set>
+bool Apply(const char* variable, Set set, std::ostream& err) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr) return true;
+  const std::optional<std::uint64_t> size = SizeOf(value);
+  if (!size) {
+    err << "etbtool: " << variable << " must be a number of bytes, optionally with K, M or G: '"
+        << value << "'\n";
+    return false;
+  }
+  set(*size);
+  return true;
+}
+
+}  // namespace
+
+bool ApplyHostLimits(std::ostream& err) {
+  return Apply(
+      "ETBTOOL_MAX_LINE", [](std::uint64_t bytes) { standin::SetLineLengthLimit(bytes); }, err);
+}
+
+}  // namespace etbtool
