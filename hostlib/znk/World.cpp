@@ -1,14 +1,18 @@
 #include "znk/World.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <mutex>
+#include <vector>
 
 #include "PreferenceStoreFormat.h"
 #include "dp/ZnTracer.h"
 #include "du/FileSystem.h"
+#include "standin/InputLimits.h"
 #include "standin/PreferenceStore.h"
 
 namespace znk {
@@ -36,6 +40,24 @@ Store& TheStore() {
 }
 
 const dp::ZnTracer kWorldTracer("znk", "World");
+
+std::atomic<std::uint64_t> storeSizeLimit{std::uint64_t{256} << 20};
+
+// The file's bytes, or false when there are more than the limit. A regular file says its size
+// first; special ones (a pipe, a device) do not, so the reading itself stops.
+bool ReadAtMost(const std::string& path, std::ifstream& file, std::uint64_t limit,
+                std::string& text) {
+  std::error_code error;
+  const std::uint64_t size = std::filesystem::file_size(path, error);
+  if (!error && size > limit) return false;
+  if (!error) text.reserve(std::size_t(size));
+  std::vector<char> block(std::size_t{1} << 16);
+  while (file.read(block.data(), std::streamsize(block.size())) || file.gcount() > 0) {
+    text.append(block.data(), std::size_t(file.gcount()));
+    if (text.size() > limit) return false;
+  }
+  return true;
+}
 
 // The system's reason for the failure just seen.
 std::string SystemReason() { return std::strerror(errno != 0 ? errno : EIO); }
@@ -111,7 +133,11 @@ std::string UsePreferenceStore(const std::string& path) {
   if (path.empty()) return "";
   std::ifstream file(path, std::ios::binary);
   if (!file) return "";  // no store yet: an empty one
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::string text;
+  if (const std::uint64_t limit = storeSizeLimit.load(); !ReadAtMost(path, file, limit, text)) {
+    store.savable = false;
+    return "larger than the store limit of " + std::to_string(limit) + " bytes";
+  }
   try {
     store::FromText(text, *world->GetPreferences());
   } catch (const std::exception& error) {
@@ -121,6 +147,10 @@ std::string UsePreferenceStore(const std::string& path) {
   }
   return "";
 }
+
+void SetPreferenceStoreSizeLimit(std::uint64_t bytes) { storeSizeLimit.store(bytes); }
+
+std::uint64_t GetPreferenceStoreSizeLimit() { return storeSizeLimit.load(); }
 
 std::string PreferenceSaveFailure() {
   Store& store = TheStore();

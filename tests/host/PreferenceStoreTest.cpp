@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "ScratchDir.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/InputLimits.h"
 #include "standin/PreferenceStore.h"
 #include "standin/TraceCapture.h"
 #include "znk/Preferences.h"
@@ -94,6 +96,20 @@ TEST_F(StoreTest, RefusesWhatDoesNotFollowTheLayout) {
     EXPECT_EQ(capture.Lines().size(), 1U) << "the refusal is traced";
     EXPECT_EQ(ReadFile(path), store);
   }
+
+  // So is a store over the size limit, valid or not; one of exactly the limit is read.
+  const std::string store = R"({"values": {"k": 1}})";
+  dir.Write("preferences.json", store);
+  standin::SetPreferenceStoreSizeLimit(store.size() - 1);
+  EXPECT_EQ(standin::UsePreferenceStore(path),
+            "larger than the store limit of " + std::to_string(store.size() - 1) + " bytes");
+  EXPECT_EQ(WorldDescription(), "{}");
+  EXPECT_FALSE(znk::World::GetWorld()->SaveAndApplyPreferences());
+  EXPECT_EQ(ReadFile(path), store);
+  standin::SetPreferenceStoreSizeLimit(store.size());
+  EXPECT_EQ(standin::UsePreferenceStore(path), "");
+  EXPECT_EQ(WorldDescription(), "{k=1 }");
+  standin::SetPreferenceStoreSizeLimit(std::uint64_t{256} << 20);
 }
 
 // A save that fails leaves no file and tells the host why. A missing store is no error.

@@ -45,8 +45,8 @@ bool Apply(const char* variable, Set set, std::ostream& err) {
 }  // namespace
 
 bool ApplyHostLimits(std::ostream& err) {
-  return Apply(
-      "ETBTOOL_MAX_LINE", [](std::uint64_t bytes) { standin::SetLineLengthLimit(bytes); }, err);
+  return Apply("ETBTOOL_MAX_LINE", standin::SetLineLengthLimit, err) &&
+         Apply("ETBTOOL_MAX_STORE", standin::SetPreferenceStoreSizeLimit, err);
 }
 
 }  // namespace etbtool
