@@ -38,7 +38,7 @@ LineReader::LineReader(FileReader* reader, int /*mode*/) : reader_(reader) {
 void LineReader::RefuseLongLine() {
   const std::size_t limit = lineLengthLimit.load(std::memory_order_relaxed);
   kLineReaderTracer(dp::TRACE_ERROR)
-      << "line " << static_cast<long long>(linesRead_ + 1) << " is longer than "
+      << "line " << static_cast<long long>(linesRead_) + 1 << " is longer than "
       << static_cast<long long>(limit) << " bytes: reading stops there";
   throw true;
 }
