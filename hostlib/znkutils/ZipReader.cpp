@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "FaultPoints.h"
+#include "dp/ZnTracer.h"
 #include "standin/ZipLimits.h"
 
 namespace {
@@ -18,8 +20,70 @@ namespace {
 namespace fs = std::filesystem;
 
 std::atomic<std::uint64_t> memberSizeLimit{std::uint64_t{1} << 30};
+std::atomic<std::uint64_t> extractBudget{std::uint64_t{4} << 30};
+std::atomic<std::uint64_t> compressionRatioLimit{1000};
+// Other programs, and the host's own saves and caches, need room on the same file system: a
+// full disk would fail them in ways far worse than one refused member.
+std::atomic<std::uint64_t> freeSpaceMargin{std::uint64_t{256} << 20};
 
-zip_t* Archive(void* handle) { return static_cast<zip_t*>(handle); }
+// Members this small pass whatever their ratio: a short run of one byte packs beyond 1000 to 1
+// and costs nothing.
+constexpr std::uint64_t kRatioFloor = std::uint64_t{1} << 20;
+
+const dp::ZnTracer kZipReaderTracer("du", "ZipReader");
+
+// What the reader's opaque handle points to: the archive and what was taken from it so far.
+struct OpenArchive {
+  zip_t* zip;
+  std::uint64_t extracted = 0;
+};
+
+OpenArchive& Opened(void* handle) { return *static_cast<OpenArchive*>(handle); }
+
+// The nearest folder that exists: asking it before making the missing ones leaves no empty
+// folder behind a refused member.
+std::string ExistingFolderOf(const fs::path& target) {
+  std::error_code error;
+  fs::path folder = target.parent_path();
+  while (!folder.empty() && !fs::is_directory(folder, error)) folder = folder.parent_path();
+  return folder.empty() ? "." : folder.string();
+}
+
+bool Refuse(const std::string& member, const std::string& reason) {
+  kZipReaderTracer(dp::TRACE_ERROR) << member << ": " << reason;
+  return false;
+}
+
+// A member that would pass the archive's budget or the compression ratio, or fill the disk.
+// Sizes are the declared ones: the copy refuses a member that turns out longer.
+bool WithinBudget(const std::string& member, const zip_stat_t& info, std::uint64_t extracted,
+                  const std::string& folder) {
+  using std::to_string;
+  const std::uint64_t ratio = compressionRatioLimit.load();
+  const std::uint64_t packed = (info.valid & ZIP_STAT_COMP_SIZE) != 0 ? info.comp_size : 0;
+  // ratio * packed only when it cannot overflow; past that the member is within the ratio.
+  if (info.size > kRatioFloor &&
+      (packed == 0 || (ratio <= ~std::uint64_t{0} / packed && info.size > ratio * packed))) {
+    return Refuse(member, to_string(info.size) + " bytes from " + to_string(packed) +
+                              " compressed, more than " + to_string(ratio) + " to 1");
+  }
+  const std::uint64_t budget = extractBudget.load();
+  if (extracted > budget || info.size > budget - extracted) {
+    return Refuse(
+        member, "extracting it would pass the archive's budget of " + to_string(budget) + " bytes");
+  }
+  struct statvfs space;
+  if (::statvfs(folder.c_str(), &space) != 0) {
+    return Refuse(member, "cannot tell the free space in " + folder);
+  }
+  const std::uint64_t available = std::uint64_t(space.f_bavail) * space.f_frsize;
+  const std::uint64_t margin = freeSpaceMargin.load();
+  if (available < margin || available - margin < info.size) {
+    return Refuse(member,
+                  "would leave less than " + to_string(margin) + " bytes free in " + folder);
+  }
+  return true;
+}
 
 // Names that would land outside the destination's folder: absolute ones and any with a ".."
 // part (either separator counts, as archives made elsewhere use both).
@@ -70,22 +134,27 @@ namespace du {
 
 ZipReader::ZipReader(const std::string& archivePath) {
   int error = 0;
-  archive_ = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
+  if (zip_t* zip = zip_open(archivePath.c_str(), ZIP_RDONLY, &error)) {
+    archive_ = new OpenArchive{zip};
+  }
 }
 
 ZipReader::~ZipReader() { Close(); }
 
 void ZipReader::Close() {
-  if (archive_ != nullptr) zip_discard(Archive(archive_));
+  if (archive_ == nullptr) return;
+  OpenArchive* opened = &Opened(archive_);
+  zip_discard(opened->zip);
+  delete opened;
   archive_ = nullptr;
 }
 
 bool ZipReader::ListContents(std::vector<std::string>& names) {
   if (archive_ == nullptr) return false;
-  const zip_int64_t count = zip_get_num_entries(Archive(archive_), 0);
+  const zip_int64_t count = zip_get_num_entries(Opened(archive_).zip, 0);
   if (count < 0) return false;
   for (zip_int64_t i = 0; i < count; ++i) {
-    const char* name = zip_get_name(Archive(archive_), zip_uint64_t(i), ZIP_FL_ENC_RAW);
+    const char* name = zip_get_name(Opened(archive_).zip, zip_uint64_t(i), ZIP_FL_ENC_RAW);
     if (name != nullptr) names.emplace_back(name);
   }
   return true;
@@ -94,7 +163,8 @@ bool ZipReader::ListContents(std::vector<std::string>& names) {
 bool ZipReader::Extract(const std::string& memberName, const std::string& destination) {
   if (standin::fault::Fires(standin::FileSystemOperation::kExtract)) return false;
   if (archive_ == nullptr || EscapesItsFolder(memberName) || destination.empty()) return false;
-  zip_t* archive = Archive(archive_);
+  OpenArchive& opened = Opened(archive_);
+  zip_t* archive = opened.zip;
   const zip_int64_t index = zip_name_locate(archive, memberName.c_str(), ZIP_FL_ENC_RAW);
   zip_stat_t info;
   if (index < 0 || zip_stat_index(archive, zip_uint64_t(index), 0, &info) != 0 ||
@@ -102,9 +172,10 @@ bool ZipReader::Extract(const std::string& memberName, const std::string& destin
       IsLinkOrFolder(archive, zip_uint64_t(index), memberName)) {
     return false;
   }
+  const fs::path target(destination);
+  if (!WithinBudget(memberName, info, opened.extracted, ExistingFolderOf(target))) return false;
 
   std::error_code error;
-  const fs::path target(destination);
   if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
   std::string temporary =
       (target.has_parent_path() ? target.parent_path().string() + "/" : std::string()) + "." +
@@ -117,7 +188,11 @@ bool ZipReader::Extract(const std::string& memberName, const std::string& destin
   ok = ::close(fd) == 0 && ok;
   ok = ok && ::chmod(temporary.c_str(), 0644) == 0 &&
        ::rename(temporary.c_str(), destination.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
+  if (ok) {
+    opened.extracted += info.size;
+  } else {
+    ::unlink(temporary.c_str());
+  }
   return ok;
 }
 
@@ -126,3 +201,17 @@ bool ZipReader::Extract(const std::string& memberName, const std::string& destin
 void standin::SetZipMemberSizeLimit(std::uint64_t bytes) { memberSizeLimit.store(bytes); }
 
 std::uint64_t standin::GetZipMemberSizeLimit() { return memberSizeLimit.load(); }
+
+void standin::SetZipExtractBudget(std::uint64_t bytes) { extractBudget.store(bytes); }
+
+std::uint64_t standin::GetZipExtractBudget() { return extractBudget.load(); }
+
+void standin::SetZipCompressionRatioLimit(std::uint64_t ratio) {
+  compressionRatioLimit.store(ratio);
+}
+
+std::uint64_t standin::GetZipCompressionRatioLimit() { return compressionRatioLimit.load(); }
+
+void standin::SetZipFreeSpaceMargin(std::uint64_t bytes) { freeSpaceMargin.store(bytes); }
+
+std::uint64_t standin::GetZipFreeSpaceMargin() { return freeSpaceMargin.load(); }

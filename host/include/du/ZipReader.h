@@ -8,7 +8,9 @@
 namespace du {
 
 // Reads a zip archive. Extraction is guarded: member names that are absolute or climb out with
-// "..", links, folders, and members larger than the host's size limit are refused.
+// "..", links, folders, and members larger than the host's size limit are refused, and so are
+// members past the reader's extraction budget, packed beyond the host's compression ratio, or
+// that would leave too little free space (these are traced).
 class ZN_HOST_API ZipReader {
  public:
   explicit ZipReader(const std::string& archivePath);
