@@ -6,6 +6,7 @@
 #include <string>
 
 #include "standin/InputLimits.h"
+#include "standin/ZipLimits.h"
 
 namespace etbtool {
 
@@ -46,7 +47,8 @@ bool Apply(const char* variable, Set set, std::ostream& err) {
 
 bool ApplyHostLimits(std::ostream& err) {
   return Apply("ETBTOOL_MAX_LINE", standin::SetLineLengthLimit, err) &&
-         Apply("ETBTOOL_MAX_STORE", standin::SetPreferenceStoreSizeLimit, err);
+         Apply("ETBTOOL_MAX_STORE", standin::SetPreferenceStoreSizeLimit, err) &&
+         Apply("ETBTOOL_MAX_EXTRACT", standin::SetZipExtractBudget, err);
 }
 
 }  // namespace etbtool
