@@ -13,7 +13,7 @@
 #include "etb/Parser.h"
 #include "standin/HostTemp.h"
 #include "standin/RecordingEvent.h"
-#include "standin/ZipLimits.h"
+#include "standin/InputLimits.h"
 #include "zip/ZipParser.h"
 #include "znk/Structure.h"
 

@@ -13,7 +13,7 @@
 
 #include "FaultPoints.h"
 #include "dp/ZnTracer.h"
-#include "standin/ZipLimits.h"
+#include "standin/InputLimits.h"
 
 namespace {
 

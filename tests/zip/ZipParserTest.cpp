@@ -17,7 +17,7 @@
 #include "standin/HostTemp.h"
 #include "standin/RecordingEvent.h"
 #include "standin/TraceCapture.h"
-#include "standin/ZipLimits.h"
+#include "standin/InputLimits.h"
 #include "zip/ArchivePath.h"
 #include "zip/ZipParser.h"
 #include "znk/Structure.h"

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "standin/InputLimits.h"
-#include "standin/ZipLimits.h"
 
 namespace etbtool {
 
