@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #include "dp/ZnTracer.h"
@@ -91,7 +92,8 @@ bool LineReader::FillMore() {
   // One byte stays free for the NUL that ends a last line without line feed. The block grows no
   // further than a line of the limit with its line feed needs.
   if (block_.size() - end_ < 2) {
-    const std::size_t most = lineLengthLimit.load(std::memory_order_relaxed) + 2;
+    const std::size_t limit = lineLengthLimit.load(std::memory_order_relaxed);
+    const std::size_t most = limit < SIZE_MAX - 2 ? limit + 2 : SIZE_MAX;
     block_.resize(std::min(block_.size() * 2, most));
   }
   const std::size_t got =
