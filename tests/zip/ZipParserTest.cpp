@@ -6,7 +6,6 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <regex>
 
 #include "EtbFiles.h"
 #include "ZipFiles.h"
@@ -15,9 +14,9 @@
 #include "standin/Fetch.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
+#include "standin/InputLimits.h"
 #include "standin/RecordingEvent.h"
 #include "standin/TraceCapture.h"
-#include "standin/InputLimits.h"
 #include "zip/ArchivePath.h"
 #include "zip/ZipParser.h"
 #include "znk/Structure.h"
@@ -227,6 +226,15 @@ TEST_F(ZipLoaderTest, HostileMembersNeverLandOutsideTheTemporaryFolder) {
   standin::SetZipMemberSizeLimit(limit);
 }
 
+// `pattern` with at most one "*", which stands for any run of characters.
+bool Matches(const std::string& text, const std::string& pattern) {
+  const std::size_t star = pattern.find('*');
+  if (star == std::string::npos) return text == pattern;
+  const std::size_t tail = pattern.size() - star - 1;
+  return text.size() >= star + tail && text.compare(0, star, pattern, 0, star) == 0 &&
+         text.compare(text.size() - tail, tail, pattern, star + 1, tail) == 0;
+}
+
 // Each reader extracts members in order until a limit refuses one; a refused member leaves
 // nothing behind, not even its folder, and the trace says which member and why.
 TEST(ZipReaderBudget, RefusesMembersPastTheBudgetTheRatioOrTheFreeSpace) {
@@ -245,7 +253,7 @@ TEST(ZipReaderBudget, RefusesMembersPastTheBudgetTheRatioOrTheFreeSpace) {
     std::function<void()> limit;
     std::vector<ZipMember> members;
     std::vector<std::string> extracted;
-    std::vector<std::string> traces;  // patterns
+    std::vector<std::string> traces;  // "*" stands for a number or a path
   };
   const Case cases[] = {
       {[] { standin::SetZipExtractBudget(14); },
@@ -256,17 +264,17 @@ TEST(ZipReaderBudget, RefusesMembersPastTheBudgetTheRatioOrTheFreeSpace) {
         {"m4.etb", "44"},
         {"m5.etb", "5"}},
        {"m0.etb", "m1.etb", "m2.etb", "m4.etb"},
-       {"m3\\.etb: extracting it would pass the archive's budget of 14 bytes",
-        "m5\\.etb: extracting it would pass the archive's budget of 14 bytes"}},
+       {"m3.etb: extracting it would pass the archive's budget of 14 bytes",
+        "m5.etb: extracting it would pass the archive's budget of 14 bytes"}},
       // Zeros pack to about 1030 to 1: within twice the limit, so the limit must be exact.
       {[] { standin::SetZipCompressionRatioLimit(700); },
        {{"zeros.etb", zeros}, {"text.etb", text}, {"floor.etb", floor}},
        {"floor.etb", "text.etb"},
-       {"zeros\\.etb: 2097152 bytes from [0-9]+ compressed, more than 700 to 1"}},
+       {"zeros.etb: 2097152 bytes from * compressed, more than 700 to 1"}},
       {[] { standin::SetZipFreeSpaceMargin(~std::uint64_t{0}); },
        {{"sub/x.etb", "x"}},
        {},
-       {"sub/x\\.etb: would leave less than 18446744073709551615 bytes free in /.*/out"}},
+       {"sub/x.etb: would leave less than 18446744073709551615 bytes free in */out"}},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
@@ -296,7 +304,7 @@ TEST(ZipReaderBudget, RefusesMembersPastTheBudgetTheRatioOrTheFreeSpace) {
     EXPECT_EQ(traces.size(), c.traces.size());
     for (std::size_t t = 0; t < std::min(traces.size(), c.traces.size()); ++t) {
       EXPECT_EQ(traces[t].tracer, "du::ZipReader");
-      EXPECT_TRUE(std::regex_match(traces[t].text, std::regex(c.traces[t]))) << traces[t].text;
+      EXPECT_TRUE(Matches(traces[t].text, c.traces[t])) << traces[t].text;
     }
   }
   // The budget is each reader's own.
