@@ -12,8 +12,8 @@
 #include "du/FileSystem.h"
 #include "etb/Parser.h"
 #include "standin/HostTemp.h"
-#include "standin/RecordingEvent.h"
 #include "standin/InputLimits.h"
+#include "standin/RecordingEvent.h"
 #include "zip/ZipParser.h"
 #include "znk/Structure.h"
 
