@@ -16,13 +16,14 @@
 
 namespace standin {
 
-// Loads make host objects and texts by the million, and fresh memory is dear: every first touch
-// of a page costs a fault. Small blocks therefore come from chunks of this size, which the system
-// may back with one huge page each.
+// Loads make host objects and texts by the million: small blocks are cut from chunks of this
+// size, without a block header of malloc's. The chunks ask nothing of the system's page size:
+// where huge pages are dear to make, asking for them doubled a load.
 constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
 
 // New zeroed memory of `bytes` (a multiple of kChunkBytes), aligned to kChunkBytes so that the
-// system can back it with huge pages; null when the system has no memory. Never given back.
+// chunk of a block is found from the block's address; null when the system has no memory.
+// Never given back.
 inline char* NewChunk(std::size_t bytes = kChunkBytes) {
   void* mapped = ::mmap(nullptr, bytes + kChunkBytes, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -33,7 +34,6 @@ inline char* NewChunk(std::size_t bytes = kChunkBytes) {
   char* const end = start + bytes + kChunkBytes;
   if (chunk > start) ::munmap(start, std::size_t(chunk - start));
   if (end > chunk + bytes) ::munmap(chunk + bytes, std::size_t(end - chunk) - bytes);
-  ::madvise(chunk, bytes, MADV_HUGEPAGE);
   return chunk;
 }
 

@@ -5,7 +5,6 @@
 #include <mutex>
 #include <new>
 
-#include "Chunks.h"
 #include "SpinLock.h"
 
 namespace {
@@ -62,25 +61,15 @@ struct alignas(64) Bucket {
 };
 static_assert(standin::kLongestSharedText <= Rep::kRecentLength, "bucket lengths are bytes");
 
-// 4 MiB of buckets: large enough that most of a product's part names, which come back every
-// few tens of thousands of records between as many names that never do, are still there (with
-// half as many a product table took a tenth more memory).
-// They live in huge pages: lookups land anywhere in them, and with small pages nearly every one
-// also missed the TLB.
-constexpr std::size_t kBuckets = std::size_t{1} << 16;
-static_assert(kBuckets * sizeof(Bucket) % standin::kChunkBytes == 0, "whole chunks");
+// Few enough buckets to stay in the processor's cache: a text that comes back within a few
+// thousand records is found there cheaply, and one that comes back only after a long way (a
+// part's name every fifty thousand records) cost a miss to find, a miss to compare and a miss to
+// push out, more than a copy of its own costs.
+constexpr std::size_t kBuckets = std::size_t{1} << 12;
 static_assert(kBuckets << Rep::kBucketShift <= Rep::kRecent, "a bucket fits a text's header");
 
-Bucket* NewBuckets() {
-  char* memory = standin::NewChunk(kBuckets * sizeof(Bucket));
-  if (memory == nullptr) throw std::bad_alloc();
-  auto* buckets = reinterpret_cast<Bucket*>(memory);
-  for (std::size_t i = 0; i < kBuckets; ++i) new (&buckets[i]) Bucket;
-  return buckets;
-}
-
 Bucket* Buckets() {
-  static Bucket* const buckets = NewBuckets();  // never freed: texts outlive static order
+  static Bucket* const buckets = new Bucket[kBuckets];  // never freed: texts outlive static order
   return buckets;
 }
 
