@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 
 #include "Chunks.h"
 #include "SpinLock.h"
@@ -13,26 +14,33 @@
 
 namespace {
 
-// Each block carries its size and a mark, so a release with the wrong pointer or the wrong size
-// (a bad cast somewhere up the line) stops the host at once instead of corrupting the pool.
-struct alignas(16) BlockHeader {
-  std::size_t size;
-  std::uint64_t mark;
-};
+// A release with the wrong pointer or the wrong size (a bad cast somewhere up the line) stops the
+// host at once instead of corrupting the pool. Tables hold a million entries, so a pooled block
+// carries nothing but its object: its chunk names its size class, and a released block is
+// marked in its first word. Blocks from malloc carry their size and a mark in a header.
 constexpr std::uint64_t kLiveMark = 0x5a4e4b504f4f4c31;  // "ZNKPOOL1"
 constexpr std::uint64_t kFreedMark = 0xdeadbeefdeadbeef;
 
-// Small blocks come from the host's chunks (Chunks.h), and a released block is kept for the next
-// object of its size class.
-constexpr std::size_t kGranule = sizeof(BlockHeader);
-constexpr std::size_t kLargestPooled = 512;  // header included; larger blocks come from malloc
-constexpr std::size_t kClasses = kLargestPooled / kGranule;
+struct alignas(16) MallocHeader {
+  std::size_t size;
+  std::uint64_t mark;
+};
 
-// A released block: the header keeps its freed mark, so a second release is still caught.
+// The start of every pool chunk; the blocks follow it.
+struct alignas(16) ChunkHeader {
+  std::uint64_t mark;
+  std::size_t sizeClass;
+};
+
+// A released block: its first word keeps the freed mark, so a second release is caught.
 struct FreeBlock {
-  BlockHeader header;
+  std::uint64_t mark;
   FreeBlock* next;
 };
+
+constexpr std::size_t kGranule = 16;         // the alignment new-expressions expect
+constexpr std::size_t kLargestPooled = 512;  // larger blocks come from malloc
+constexpr std::size_t kClasses = kLargestPooled / kGranule;
 
 struct Counters {
   long liveObjects = 0;
@@ -52,39 +60,67 @@ SizeClass sizeClasses[kClasses + 1];  // the last one stands for the blocks from
 std::atomic<long> failedAllocations{0};
 std::atomic<bool> failNext{false};
 
-std::size_t BlockBytes(std::size_t size) {
-  return sizeof(BlockHeader) +
-         (std::max<std::size_t>(size, 1) + kGranule - 1) / kGranule * kGranule;
-}
-
-SizeClass& ClassOf(std::size_t blockBytes) {
+std::size_t IndexOf(std::size_t size) {
 #ifdef STANDIN_BLOCKS_FROM_MALLOC
-  (void)blockBytes;
-  return sizeClasses[kClasses];
+  (void)size;
+  return kClasses;
 #else
-  return blockBytes <= kLargestPooled ? sizeClasses[blockBytes / kGranule - 1]
-                                      : sizeClasses[kClasses];
+  return size <= kLargestPooled ? (std::max<std::size_t>(size, 1) - 1) / kGranule : kClasses;
 #endif
 }
 
-bool IsMallocClass(const SizeClass& sizeClass) { return &sizeClass == &sizeClasses[kClasses]; }
+std::size_t BlockBytes(std::size_t index) { return (index + 1) * kGranule; }
 
-// A block of `blockBytes` from a pooled class, or null. Called with the class locked.
-void* TakeBlock(SizeClass& sizeClass, std::size_t blockBytes) {
+[[noreturn]] void BadRelease(const void* object, std::size_t size) {
+  std::fprintf(stderr, "memory pool: bad release of %p (size %zu): not a live pool block\n", object,
+               size);
+  std::abort();
+}
+
+// A block of class `index` from the pool, or null. Called with the class locked.
+void* TakeBlock(SizeClass& sizeClass, std::size_t index) {
   if (sizeClass.released != nullptr) {
     FreeBlock* block = sizeClass.released;
     sizeClass.released = block->next;
     return block;
   }
+  const std::size_t blockBytes = BlockBytes(index);
   if (std::size_t(sizeClass.freshEnd - sizeClass.fresh) < blockBytes) {
     char* chunk = standin::NewChunk();
     if (chunk == nullptr) return nullptr;
+    new (chunk) ChunkHeader{kLiveMark, index};
     // The rest of the old chunk is too small for this class and stays unused.
-    sizeClass.fresh = chunk;
+    sizeClass.fresh = chunk + sizeof(ChunkHeader);
     sizeClass.freshEnd = chunk + standin::kChunkBytes;
   }
   void* block = sizeClass.fresh;
   sizeClass.fresh += blockBytes;
+  return block;
+}
+
+void* TakeFromMalloc(std::size_t size) {
+  auto* header = static_cast<MallocHeader*>(std::malloc(sizeof(MallocHeader) + size));
+  if (header == nullptr) return nullptr;
+  *header = {size, kLiveMark};
+  return header + 1;
+}
+
+void GiveToMalloc(void* object, std::size_t size) {
+  MallocHeader* header = static_cast<MallocHeader*>(object) - 1;
+  if (header->mark != kLiveMark || header->size != size) BadRelease(object, size);
+  header->mark = kFreedMark;
+  std::free(header);
+}
+
+// Checks that `object` is a live block of class `index` and marks it released.
+FreeBlock* Released(void* object, std::size_t size, std::size_t index) {
+  const auto* chunk = reinterpret_cast<const ChunkHeader*>(
+      reinterpret_cast<std::uintptr_t>(object) & ~(standin::kChunkBytes - 1));
+  auto* block = static_cast<FreeBlock*>(object);
+  if (chunk->mark != kLiveMark || chunk->sizeClass != index || block->mark == kFreedMark) {
+    BadRelease(object, size);
+  }
+  block->mark = kFreedMark;
   return block;
 }
 
@@ -95,48 +131,40 @@ namespace znk {
 MemoryPoolAllocated::~MemoryPoolAllocated() = default;
 
 void* MemoryPoolAllocated::operator new(std::size_t size) noexcept {
-  const std::size_t blockBytes = BlockBytes(size);
-  SizeClass& sizeClass = ClassOf(blockBytes);
-  void* raw = nullptr;
+  const std::size_t index = IndexOf(size);
+  SizeClass& sizeClass = sizeClasses[index];
+  void* block = nullptr;
   if (!(failNext.load(std::memory_order_relaxed) && failNext.exchange(false))) {
     // malloc has locks of its own; the class lock only guards the counters then.
-    if (IsMallocClass(sizeClass)) raw = std::malloc(blockBytes);
+    if (index == kClasses) block = TakeFromMalloc(size);
     std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
-    if (!IsMallocClass(sizeClass)) raw = TakeBlock(sizeClass, blockBytes);
-    if (raw != nullptr) {
+    if (index != kClasses) block = TakeBlock(sizeClass, index);
+    if (block != nullptr) {
       ++sizeClass.counters.liveObjects;
       sizeClass.counters.liveBytes += long(size);
       ++sizeClass.counters.allocations;
     }
   }
-  if (raw == nullptr) {
-    failedAllocations.fetch_add(1, std::memory_order_relaxed);
-    return nullptr;
-  }
-  auto* header = static_cast<BlockHeader*>(raw);
-  header->size = size;
-  header->mark = kLiveMark;
-  return header + 1;
+  if (block == nullptr) failedAllocations.fetch_add(1, std::memory_order_relaxed);
+  return block;
 }
 
 void MemoryPoolAllocated::operator delete(void* object, std::size_t size) noexcept {
   if (object == nullptr) return;
-  BlockHeader* header = static_cast<BlockHeader*>(object) - 1;
-  if (header->mark != kLiveMark || header->size != size) {
-    std::fprintf(stderr, "memory pool: bad release of %p (size %zu): not a live pool block\n",
-                 object, size);
-    std::abort();
+  const std::size_t index = IndexOf(size);
+  SizeClass& sizeClass = sizeClasses[index];
+  FreeBlock* released = nullptr;
+  if (index == kClasses) {
+    GiveToMalloc(object, size);
+  } else {
+    released = Released(object, size, index);
   }
-  header->mark = kFreedMark;
-  SizeClass& sizeClass = ClassOf(BlockBytes(size));
-  if (IsMallocClass(sizeClass)) std::free(header);
   std::lock_guard<standin::SpinLock> lock(sizeClass.lock);
   --sizeClass.counters.liveObjects;
   sizeClass.counters.liveBytes -= long(size);
-  if (IsMallocClass(sizeClass)) return;
-  auto* block = reinterpret_cast<FreeBlock*>(header);
-  block->next = sizeClass.released;
-  sizeClass.released = block;
+  if (released == nullptr) return;
+  released->next = sizeClass.released;
+  sizeClass.released = released;
 }
 
 }  // namespace znk

@@ -63,7 +63,7 @@ TEST(MemoryPool, BlocksOfAllSizesAndThreadsNeverOverlap) {
 
 TEST(MemoryPoolDeathTest, ASecondReleaseOrAWrongSizeStopsTheHost) {
   void* volatile block = znk::MemoryPoolAllocated::operator new(32);  // volatile: no warning
-  EXPECT_DEATH(znk::MemoryPoolAllocated::operator delete(block, 24), "bad release");
+  EXPECT_DEATH(znk::MemoryPoolAllocated::operator delete(block, 48), "bad release");
   znk::MemoryPoolAllocated::operator delete(block, 32);
   // Sanitizer builds take every block from malloc, and report the second release themselves.
   EXPECT_DEATH(znk::MemoryPoolAllocated::operator delete(block, 32),
