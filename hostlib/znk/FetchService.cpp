@@ -77,7 +77,10 @@ std::string CachedName(const std::string& source, std::uint64_t id) {
   return name;
 }
 
-// Copies a readable regular file into the cache; answers why not when it cannot.
+// Puts a readable regular file into the cache; answers why not when it cannot. A second name
+// for the file is enough where the cache lies on the same file system: loaders only read their
+// copy, and a saver replaces a file by renaming a new one over it, which leaves the cached one
+// as it was. Elsewhere the bytes are copied.
 std::string Download(const std::string& source, std::uint64_t id, std::string& cached) {
   std::string problem = Unfetchable(source);
   if (!problem.empty()) return problem;
@@ -85,6 +88,9 @@ std::string Download(const std::string& source, std::uint64_t id, std::string& c
   const fs::path cache = fs::path(du::FileSystem::GetTempDir(true)) / "fetch-cache";
   fs::create_directories(cache, error);
   cached = (cache / CachedName(source, id)).string();
+  if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, cached.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    return "";
+  }
   // A signal (a host's timer) can interrupt the copy; that is no reason to fail the fetch.
   bool copied = false;
   do {

@@ -10,8 +10,9 @@
 
 namespace testing_support {
 
-ScratchDir::ScratchDir() {
-  std::string pattern = du::FileSystem::GetTempDir(false) + "/etbtest-XXXXXX";
+ScratchDir::ScratchDir(const std::string& parent) {
+  std::string pattern =
+      (parent.empty() ? du::FileSystem::GetTempDir(false) : parent) + "/etbtest-XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }

@@ -7,7 +7,8 @@ namespace testing_support {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchDir {
  public:
-  ScratchDir();
+  // Under `parent` when given and not "".
+  explicit ScratchDir(const std::string& parent = "");
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
   ~ScratchDir();
