@@ -98,7 +98,7 @@ void Save(benchmark::State& state, Input& input) {
   const std::string target = input.folder + "/target.etb";
   std::ofstream(target) << "an old target, backed up by every save\n";
   etb::EtbWriter writer;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     if (!writer.SaveAnnotationTable(input.table, {}, target, true, false)) {
       return state.SkipWithError("save failed");
     }
@@ -123,7 +123,7 @@ void WriteAndCopy(benchmark::State& state, bool durable) {
   if (input.records == 0) return state.SkipWithError("no input table");
   const std::string written = input.folder + "/written.etb";
   const std::string copied = input.folder + "/copied.etb";
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     {
       std::ofstream out(written, std::ios::binary | std::ios::trunc);
       out.write(input.savedBytes.data(), std::streamsize(input.savedBytes.size()));
@@ -168,7 +168,7 @@ void SavePhase(benchmark::State& state, bool recordsPhase) {
   const std::string target = input.folder + "/target.etb";
   std::ofstream(target) << "an old target, backed up by every save\n";
   etb::EtbWriter writer;
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     commitSeen = false;
     standin::WatchFileOperations(CommitStarts);
     const Clock::time_point start = Clock::now();
@@ -270,7 +270,7 @@ void DurableSaveByHand(benchmark::State& state, bool commitOnly) {
     return state.SkipWithError("the save by hand differs from the module's");
   const std::string target = input.folder + "/target-by-hand.etb";
   std::ofstream(target) << "an old target, backed up by every save\n";
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     StepSeconds seconds;
     if (!SaveByHand(input.savedBytes, target, seconds)) {
       return state.SkipWithError("the save by hand failed");
@@ -293,7 +293,7 @@ void BM_BufferedWrite(benchmark::State& state) {
   Input& input = TheInput();
   if (input.records == 0) return state.SkipWithError("no input table");
   const std::string temporary = input.folder + "/written.tmp";
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     if (!WriteBuffered(temporary, input.savedBytes)) return state.SkipWithError("write failed");
     state.PauseTiming();
     fs::remove(temporary);
