@@ -19,4 +19,14 @@ inline void FiveRunsOfOne(benchmark::internal::Benchmark* benchmark) { FiveRunsO
 
 inline void FiveRunsOfThree(benchmark::internal::Benchmark* benchmark) { FiveRunsOf(benchmark, 3); }
 
+// The same for work whose timed part the benchmark measures itself (SetIterationTime): a phase
+// inside a call that cannot be paused.
+inline void FiveManuallyTimedRunsOfOne(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Unit(benchmark::kMillisecond)
+      ->UseManualTime()
+      ->Iterations(1)
+      ->Repetitions(5)
+      ->ReportAggregatesOnly(true);
+}
+
 }  // namespace etbbench

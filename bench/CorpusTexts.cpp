@@ -1,5 +1,9 @@
 #include "CorpusTexts.h"
 
+#include <algorithm>
+#include <set>
+#include <vector>
+
 namespace etbbench {
 
 namespace {
@@ -182,6 +186,121 @@ class UniqueTexts final : public ColumnTexts {
   std::uint64_t serial_ = 0;
 };
 
+// Texts of a table that grew over years: names made of shared words and numbers, most of them
+// unique; 40 property names and 500 values, reused; files nearly all unique in 20 folders; a
+// third of the texts with a UTF-8 word. The words are drawn once from the generator's seed.
+class MixedTexts final : public ColumnTexts {
+ public:
+  explicit MixedTexts(Random& random) : random_(random) {
+    // 2,000 different words of two or three syllables, each a consonant and a vowel.
+    std::set<std::string> drawn;
+    while (drawn.size() < 2000) {
+      std::string word;
+      const std::size_t syllables = 2 + random_.Below(2);
+      for (std::size_t i = 0; i < syllables; ++i) {
+        word += "bdfgklmnprstvz"[random_.Below(14)];
+        word += "aeiou"[random_.Below(5)];
+      }
+      drawn.insert(word);
+    }
+    words_.assign(drawn.begin(), drawn.end());
+    // Diameters, micrometres, degrees and two-character CJK words, 48 in all.
+    const char* const cjk[] = {"\u87ba", "\u6813", "\u57ab", "\u5708", "\u68c0", "\u67e5",
+                               "\u626d", "\u77e9", "\u6750", "\u6599", "\u8f74", "\u627f"};
+    for (std::size_t i = 0; i < 48; ++i) {
+      std::string word;
+      switch (i % 4) {
+        case 0:
+          word = "\u00d8" + std::to_string(2 + i);
+          break;
+        case 1:
+          word = std::to_string(5 * i) + " \u00b5m";
+          break;
+        case 2:
+          word = std::to_string(15 * i) + "\u00b0";
+          break;
+        default:
+          word = random_.Pick(cjk);
+          word += random_.Pick(cjk);
+          break;
+      }
+      utf8Words_.push_back(word);
+    }
+    for (int i = 0; i < 40; ++i) properties_.push_back(Words(1 + random_.Below(2)));
+    static const char* const kUnits[] = {" mm", " Nm", " kg", " \u00b5m", "\u00b0C", ""};
+    // Each draw is a statement of its own: the order of a + b's operands is unspecified, and the
+    // same seed must give the same texts with every compiler.
+    for (int i = 0; i < 500; ++i) {
+      if (random_.Below(4) == 0) {
+        values_.push_back(Words(1));
+        continue;
+      }
+      std::string value = std::to_string(random_.Below(2000));
+      value += random_.Pick(kUnits);
+      values_.push_back(value);
+    }
+    for (int i = 0; i < 20; ++i) {
+      std::string folder = words_[random_.Below(words_.size())];
+      folder += '/';
+      folder += words_[random_.Below(words_.size())];
+      folders_.push_back(folder);
+    }
+  }
+  void Component(std::string& out) override { NumberedName(out, 1 + random_.Below(2)); }
+  void Property(std::string& out) override { out += properties_[random_.Below(40)]; }
+  void Value(std::string& out) override { out += values_[random_.Below(500)]; }
+  void Name(std::string& out) override { NumberedName(out, 1 + random_.Below(3)); }
+  void File(std::string& out) override {
+    // One file in a hundred is the one before it again: an assembly with two annotations.
+    if (file_.empty() || random_.Below(100) != 0) {
+      file_ = folders_[random_.Below(20)];
+      file_ += '/';
+      std::string word = Words(1);
+      std::replace(word.begin(), word.end(), ' ', '_');
+      file_ += word;
+      file_ += '_';
+      Append(file_, ++serial_);
+      file_ += ".znd";
+    }
+    out += file_;
+  }
+  void Comment(std::string& out) override { out += Words(2 + random_.Below(5)); }
+  void Extra(std::string& out) override { NumberedName(out, 1); }
+  bool CommentGoesOn() override { return random_.Below(4) == 0; }
+
+ private:
+  // `count` words, a third of the time with a UTF-8 word among them.
+  std::string Words(std::size_t count) {
+    std::string text;
+    const std::size_t utf8At = random_.Below(3) == 0 ? random_.Below(count + 1) : count + 1;
+    for (std::size_t i = 0; i <= count; ++i) {
+      if (i == utf8At) {
+        if (!text.empty()) text += ' ';
+        text += utf8Words_[random_.Below(utf8Words_.size())];
+      }
+      if (i == count) break;
+      if (!text.empty()) text += ' ';
+      text += words_[random_.Below(words_.size())];
+    }
+    return text;
+  }
+  // Words and a number: the words are shared, the whole name rarely is.
+  void NumberedName(std::string& out, std::size_t words) {
+    out += Words(words);
+    out += ' ';
+    Append(out, random_.Below(100000));
+  }
+
+  Random& random_;
+  std::vector<std::string> words_;
+  std::vector<std::string> utf8Words_;
+  std::vector<std::string> properties_;
+  std::vector<std::string> values_;
+  std::vector<std::string> folders_;
+  std::string file_;
+  std::uint64_t serial_ = 0;
+};
+
 }  // namespace
 
 std::unique_ptr<ColumnTexts> MakeColumnTexts(Corpus corpus, Random& random) {
@@ -190,6 +309,8 @@ std::unique_ptr<ColumnTexts> MakeColumnTexts(Corpus corpus, Random& random) {
       return std::make_unique<ProductTexts>(random);
     case Corpus::kUnique:
       return std::make_unique<UniqueTexts>(random);
+    case Corpus::kMixed:
+      return std::make_unique<MixedTexts>(random);
     case Corpus::kRepetitive:
       break;
   }

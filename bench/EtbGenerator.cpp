@@ -92,14 +92,15 @@ GeneratedFile WriteLines(const std::string& path, std::size_t count, bool& ok, M
   return made;
 }
 
-constexpr const char* kCorpusNames[] = {"repetitive", "product", "unique"};
+constexpr const char* kCorpusNames[] = {"repetitive", "product", "unique", "mixed"};
+static_assert(sizeof kCorpusNames / sizeof kCorpusNames[0] == sizeof kCorpora / sizeof kCorpora[0]);
 
 }  // namespace
 
 bool CorpusNamed(const std::string& name, Corpus& corpus) {
-  for (int i = 0; i < 3; ++i) {
-    if (name == kCorpusNames[i]) {
-      corpus = Corpus(i);
+  for (const Corpus each : kCorpora) {
+    if (name == NameOf(each)) {
+      corpus = each;
       return true;
     }
   }

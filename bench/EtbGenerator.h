@@ -13,9 +13,14 @@ enum class Corpus {
   kRepetitive,  // every text from a few dozen strings
   kProduct,     // names and files of 50,000 parts, 90% unique annotation names, 40% UTF-8
   kUnique,      // every text column unique in the file: the worst case for sharing texts
+  kMixed,       // names of 2,000 shared words with numbers, mostly unique; pooled properties and
+                // values; a third of the texts UTF-8 (some of it CJK)
 };
 
-// "repetitive", "product" or "unique"; false when the name is none of them.
+inline constexpr Corpus kCorpora[] = {Corpus::kRepetitive, Corpus::kProduct, Corpus::kUnique,
+                                      Corpus::kMixed};
+
+// "repetitive", "product", "unique" or "mixed"; false when the name is none of them.
 bool CorpusNamed(const std::string& name, Corpus& corpus);
 const char* NameOf(Corpus corpus);
 

@@ -1,6 +1,7 @@
 // Peak memory of one load, in a process of its own so that nothing else has raised the peak:
 //   EtbPeakMemory module FILE      load FILE through the module (the host road, with fetch)
-//   EtbPeakMemory naive FILE       read FILE with the baseline
+//   EtbPeakMemory naive FILE       read FILE with the naive baseline
+//   EtbPeakMemory fast FILE        read FILE with the fast baseline
 //   EtbPeakMemory skipped FILE N   write N lines that a loader skips
 //   EtbPeakMemory records FILE N [CORPUS]   write N generated records of a corpus
 // A load prints how far it raised the peak resident set (VmHWM), in KiB, and the records it made.
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "EtbGenerator.h"
+#include "FastParse.h"
 #include "HostRoad.h"
 #include "NaiveParse.h"
 #include "du/SmartPtr.h"
@@ -33,7 +35,8 @@ long PeakResidentKiB() {
 
 int Usage() {
   std::fputs(
-      "usage: EtbPeakMemory module|naive FILE | skipped FILE COUNT | records FILE COUNT [CORPUS]\n",
+      "usage: EtbPeakMemory module|naive|fast FILE | skipped FILE COUNT | records FILE COUNT "
+      "[CORPUS]\n",
       stderr);
   return 2;
 }
@@ -52,6 +55,11 @@ long LoadThroughModule(const std::string& path) {
 long LoadNaive(const std::string& path) {
   std::vector<etbbench::NaiveRecord> records;
   return etbbench::NaiveParse(path, records) ? long(records.size()) : -1;
+}
+
+long LoadFast(const std::string& path) {
+  std::vector<etbbench::NaiveRecord> records;
+  return etbbench::FastParse(path, records) ? long(records.size()) : -1;
 }
 
 }  // namespace
@@ -75,10 +83,14 @@ int main(int argc, char** argv) {
     }
     return ok ? 0 : 1;
   }
-  if (argc != 3 || (command != "module" && command != "naive")) return Usage();
+  long (*const load)(const std::string&) = command == "module"  ? LoadThroughModule
+                                           : command == "naive" ? LoadNaive
+                                           : command == "fast"  ? LoadFast
+                                                                : nullptr;
+  if (argc != 3 || load == nullptr) return Usage();
 
   const long before = PeakResidentKiB();
-  const long made = command == "module" ? LoadThroughModule(path) : LoadNaive(path);
+  const long made = load(path);
   const long after = PeakResidentKiB();
   if (made < 0 || before < 0 || after < 0) {
     std::fprintf(stderr, "EtbPeakMemory: the load of %s failed\n", path.c_str());

@@ -1,8 +1,11 @@
 # Prints scripts/bench's table from what its programs wrote. Input lines, by file:
 #   CORPUS.csv      Google Benchmark CSV of the parse and save programs on one corpus
-#   process.txt     CORPUS NAME median_s min_s max_s median_rss_kib min_rss_kib max_rss_kib
-#   memory.txt      memory CORPUS READER INPUT KIB (how far one load raised the peak RSS)
+#   process.txt     CORPUS NAME.MODE median_s min_s max_s median_rss_kib min_rss_kib max_rss_kib
+#   memory.txt      memory CORPUS READER.MODE INPUT KIB (how far one load raised the peak RSS)
 #   other.csv       Google Benchmark CSV of the session and preferences programs
+# MODE is thp (huge pages as the system gives them) or nothp (through EtbNoHugePages).
+# Variables (awk -v): loadBefore and loadAfter, the first three fields of /proc/loadavg before
+# and after the runs; thp, the system's transparent huge page setting.
 function key(corpus, name) { return corpus SUBSEP name }
 # CSV files are split at commas, the others at spaces.
 FNR == 1 { FS = FILENAME ~ /\.csv$/ ? "," : " "; $0 = $0 }
@@ -32,6 +35,7 @@ function rate(c, n,   k) {
 # Throughput of n over that of base, with both coefficients of variation.
 function ratio(c, n, base,   k, b) {
   k = key(c, n); b = key(c, base)
+  if ((k in failed) || (b in failed)) return "FAILED"
   if (!(k in items) || !(b in items)) return "-"
   return sprintf("%.2f (+-%.0f/%.0f%%)", items[k] / items[b], cv[k] * 100, cv[b] * 100)
 }
@@ -60,70 +64,117 @@ function peakRss(c, who,   k) {
   k = key(c, who)
   return (k in rss) ? sprintf("%.0f MiB", rss[k] / 1024) : "-"
 }
-function memory(c,   m, n) {
-  m = key(c, "module"); n = key(c, "naive")
+# Peak RSS of one process over that of another, with both in MiB.
+function memory(c, who, base,   m, n) {
+  m = key(c, who); n = key(c, base)
   if (!(m in rss) || !(n in rss)) return "-"
   return sprintf("%.2f (%.0f/%.0f MiB)", rss[m] / rss[n], rss[m] / 1024, rss[n] / 1024)
 }
 # The kernel counts a few KiB differently from run to run: a difference below 0 is none.
 function mib(kib) { return sprintf("%.1f", (kib < 0 ? 0 : kib) / 1024) }
-function kept(c) {
-  return mib(mem[key(c, "module,records")] - mem[key(c, "module,empty")]) " / " \
-         mib(mem[key(c, "naive,records")] - mem[key(c, "naive,empty")]) " MiB"
+# How far a load of `input` raised the peak over a load of the empty file, for reader a and,
+# unless b is "", reader b.
+function raised(c, reader, input,   k) {
+  k = key(c, reader "," input)
+  return (k in mem) ? mib(mem[k] - mem[key(c, reader ",empty")]) : "-"
 }
-function row(figure, a, b, c, target) {
-  printf "%-38s %-24s %-24s %-24s %s\n", figure, a, b, c, target
+function kept(c, a, b, input) {
+  return raised(c, a, input) (b == "" ? "" : " / " raised(c, b, input)) " MiB"
 }
-function each(figure, fn, arg1, arg2, target) {
-  row(figure, call(fn, "repetitive", arg1, arg2), call(fn, "product", arg1, arg2),
-      call(fn, "unique", arg1, arg2), target)
+function row(figure, values, target,   i, line) {
+  line = sprintf("%-45s", figure)
+  for (i = 1; i <= ncorpora; i++) line = line sprintf(" %-24s", values[i])
+  print line " " target
+}
+function each(figure, fn, arg1, arg2, target,   i, values) {
+  for (i = 1; i <= ncorpora; i++) values[i] = call(fn, corpora[i], arg1, arg2)
+  row(figure, values, target)
+}
+# A whole-process figure once per memory mode: its names carry the mode.
+function modes(figure, fn, arg1, arg2, target,   m) {
+  for (m = 1; m <= 2; m++) {
+    each(figure " (" mode[m] ")", fn, arg1 (arg1 == "" ? "" : "." mode[m]),
+         arg2 (arg2 == "" ? "" : "." mode[m]), target)
+  }
 }
 function call(fn, c, a1, a2) {
   if (fn == "speed") return speed(c, a1, a2)
   if (fn == "seconds") return seconds(c, a1)
-  if (fn == "memory") return memory(c)
+  if (fn == "memory") return memory(c, a1, a2)
   if (fn == "rss") return peakRss(c, a1)
   if (fn == "rate") return rate(c, a1)
   if (fn == "ratio") return ratio(c, a1, a2)
   if (fn == "growth") return growth(c, a1, a2)
   if (fn == "teardown") return teardown(c)
-  if (fn == "kept") return kept(c)
+  if (fn == "kept") return kept(c, a1, a2, "records")
   return "?"
 }
+function one(figure, value, target,   i, values) {
+  values[1] = value
+  for (i = 2; i <= ncorpora; i++) values[i] = ""
+  row(figure, values, target)
+}
+# The 1-minute load average at or above this marks the run: an idle two-core machine shows
+# about 1.0 under the benchmark itself.
+function busy(load,   fields) {
+  return split(load, fields, " ") >= 1 && fields[1] + 0 >= 1.5
+}
 END {
-  row("figure", "repetitive", "product", "unique", "target (rep/prod/uniq)")
-  each("whole load --summary, x naive", "speed", "module", "naive", ">= 2 / >= 2 / >= 1.5")
-  each("  etbtool load --summary", "seconds", "module", "", "")
-  each("  naive reader process", "seconds", "naive", "", "")
-  each("whole-process peak RSS, x naive", "memory", "", "", "- / <= 0.5 / <= 0.8")
-  each("check, x load --summary", "speed", "check", "module", ">= 1 / >= 1 / >= 1")
-  each("  etbtool check", "seconds", "check", "", "")
-  each("  etbtool check peak RSS", "rss", "check", "", "")
+  ncorpora = split("repetitive product unique mixed", corpora, " ")
+  split("thp nothp", mode, " ")
+  print "load average (1/5/15 min) before: " loadBefore ", after: " loadAfter
+  print "modes: thp = huge pages as the system gives them (transparent_hugepage " thp \
+        "), nothp = through EtbNoHugePages"
+  if (busy(loadBefore) || busy(loadAfter)) {
+    print "BUSY MACHINE: a 1-minute load average of 1.5 or more; these figures are not a" \
+          " measurement"
+  }
+  print ""
+  for (i = 1; i <= ncorpora; i++) values[i] = corpora[i]
+  row("figure", values, "target (rep/prod/uniq)")
+  modes("whole load --summary, x naive", "speed", "module", "naive", ">= 2 / >= 2 / >= 1.5")
+  modes("whole load --summary, x fast", "speed", "module", "fast", "")
+  modes("  etbtool load --summary", "seconds", "module", "", "")
+  modes("  naive reader process", "seconds", "naive", "", "")
+  modes("  fast reader process", "seconds", "fast", "", "")
+  modes("whole-process peak RSS, x naive", "memory", "module", "naive", "- / <= 0.5 / <= 0.8")
+  modes("whole-process peak RSS, x fast", "memory", "module", "fast", "")
+  modes("check, x load --summary", "speed", "check", "module", ">= 1 / >= 1 / >= 1")
+  modes("  etbtool check", "seconds", "check", "", "")
+  modes("  etbtool check peak RSS", "rss", "check", "", "")
   each("load, host road, x naive", "ratio", "BM_ModuleParse", "BM_NaiveBaseline", "")
   each("parse of fetched copy, x naive", "ratio", "BM_ModuleParseFetched", "BM_NaiveBaseline", "")
   each("parse in place, x naive", "ratio", "BM_ModuleParseInPlace", "BM_NaiveBaseline", "")
   each("  module, parse of fetched copy", "rate", "BM_ModuleParseFetched", "", "")
   each("  naive reader", "rate", "BM_NaiveBaseline", "", "")
+  each("save, x durable protocol by hand", "ratio", "BM_ModuleSave", "BM_DurableSaveByHand",
+       ">= 0.8")
+  each("save records phase, x buffered write", "ratio", "BM_ModuleSaveRecordsPhase",
+       "BM_BufferedWrite", ">= 0.5")
+  each("save commit phase, x its steps by hand", "ratio", "BM_ModuleSaveCommitPhase",
+       "BM_DurableSaveByHandCommit", "")
   each("save, x write + copy", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndCopy", ">= 0.5")
   each("save, x write + copy + fsync", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndDurableCopy",
        "")
   each("  module save", "rate", "BM_ModuleSave", "", "")
+  each("  durable protocol by hand", "rate", "BM_DurableSaveByHand", "", "")
   each("teardown time / parse time", "teardown", "", "", "<= 0.10")
   each("parse, time of 1M over 100k", "growth", "BM_ModuleParseFetched",
        "BM_ModuleParseFetchedTenth", "9 to 11")
   each("  naive reader, 1M over 100k", "growth", "BM_NaiveBaseline", "BM_NaiveBaselineTenth", "")
   each("save, time of 1M over 100k", "growth", "BM_ModuleSave", "BM_ModuleSaveTenth", "9 to 11")
-  each("peak RSS over empty, module / naive", "kept", "", "", "")
+  modes("peak RSS over empty, module / naive", "kept", "module", "naive", "")
+  modes("  fast reader, peak RSS over empty", "kept", "fast", "", "")
   print ""
-  row("zip session load, x libzip", ratio("other", "BM_ZipSessionLoad", "BM_LibzipExtract"), "",
-      "", ">= 0.67")
+  one("zip session load, x libzip", ratio("other", "BM_ZipSessionLoad", "BM_LibzipExtract"),
+      ">= 0.67")
   prefs = "-"
   p1 = key("other", "BM_PreferencesSaveAndLoad/10000"); p2 = key("other", "BM_PreferencesSaveAndLoad/100000")
   if ((p1 in items) && (p2 in items)) prefs = sprintf("%.1f", 10 * items[p1] / items[p2])
-  row("preferences, 100k / 10k time", prefs, "", "", "<= 12")
-  row("peak RSS over empty, 1M skipped lines",
-      mib(mem[key("repetitive", "module,skipped")] - mem[key("repetitive", "module,empty")]) " / " \
-      mib(mem[key("repetitive", "naive,skipped")] - mem[key("repetitive", "naive,empty")]) " MiB",
-      "", "", "< 16 MiB")
+  one("preferences, 100k / 10k time", prefs, "<= 12")
+  for (m = 1; m <= 2; m++) {
+    one("peak RSS over empty, 1M skipped lines (" mode[m] ")",
+        kept("repetitive", "module." mode[m], "naive." mode[m], "skipped"), "< 16 MiB")
+  }
   if (nfailed > 0) exit 1  # a failed load is an error, not a slow result
 }
