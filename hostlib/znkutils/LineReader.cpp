@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "RecentTexts.h"
 #include "dp/ZnTracer.h"
 #include "du/FileReader.h"
 #include "standin/InputLimits.h"
@@ -63,6 +64,7 @@ bool LineReader::ReadLine() {
     }
     if (lineEnd - begin_ > lineLengthLimit.load(std::memory_order_relaxed)) RefuseLongLine();
     if (throwOnLine.load(std::memory_order_relaxed) == ++linesRead_) throw true;
+    standin::StartLineOfTexts();
     // Only now: FillMore may have moved the block.
     char* data = block_.data();
     line_ = data + begin_;

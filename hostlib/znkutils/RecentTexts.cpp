@@ -49,6 +49,24 @@ std::uint64_t HashText(std::string_view text) {
   return Mix(hash ^ tail ^ left << 56);
 }
 
+// Whether two texts of `length` bytes are the same, in words, overlapping at the end: texts here
+// are short, and a call to memcmp cost more than the comparison.
+bool SameBytes(const char* a, const char* b, std::size_t length) {
+  if (length >= 8) {
+    for (std::size_t at = 0; at + 8 < length; at += 8) {
+      if (Load64(a + at) != Load64(b + at)) return false;
+    }
+    return Load64(a + length - 8) == Load64(b + length - 8);
+  }
+  if (length >= 4) {
+    return Load32(a) == Load32(b) && Load32(a + length - 4) == Load32(b + length - 4);
+  }
+  for (std::size_t at = 0; at < length; ++at) {
+    if (a[at] != b[at]) return false;
+  }
+  return true;
+}
+
 // One cache line: a lock, and texts with the high half of their hash and their length, most
 // recent first. Hash and length let a lookup pass texts without reading them, and let a text
 // leave without its header being read.
@@ -73,7 +91,7 @@ Bucket* Buckets() {
   return buckets;
 }
 
-// The bucket a recent text's header names; the header's word as read once by the caller.
+// The bucket a recent text's header names.
 Bucket& BucketNamedBy(std::uint32_t sized) {
   return Buckets()[(sized & ~Rep::kRecent) >> Rep::kBucketShift];
 }
@@ -90,39 +108,57 @@ void ToFront(Bucket& bucket, int way, std::uint32_t tag, std::uint8_t length, co
   bucket.reps[0] = rep;
 }
 
-// When texts stop repeating (a table of unique names), every lookup is a cache miss that finds
-// nothing. So the lookups of each round of kRound are counted, and after a round that found
-// fewer than one in kSampled, only every kSampled-th text is looked up until a round finds more.
-// Counted without atomic read-modify-write: concurrent threads may lose a count, which only
-// shifts a round.
-constexpr std::uint32_t kRound = std::uint32_t{1} << 16;
+// A line's texts are made in the same order line after line, one column after the other, and
+// columns differ: property names repeat all the time, annotation names hardly ever. So each
+// position in a line keeps count of its own lookups, and after a round of kRound that found
+// fewer than one in kWorthIt, only every kSampled-th text there is looked up, until a round finds
+// more. A column that does not repeat then costs no lookup. Counted per thread, without locks.
+constexpr std::uint32_t kRound = 1024;
+constexpr std::uint32_t kWorthIt = 4;
 constexpr std::uint32_t kSampled = 16;
-std::atomic<std::uint32_t> lookups{0};
-std::atomic<std::uint32_t> hits{0};
-std::atomic<std::uint32_t> passed{0};
-std::atomic<bool> sampling{false};
+constexpr std::size_t kPositions = 16;  // the last one takes every later text of a line
 
-void Bump(std::atomic<std::uint32_t>& counter) {
-  counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+struct Position {
+  std::uint32_t lookups = 0;
+  std::uint32_t hits = 0;
+  std::uint32_t passed = 0;
+  bool sampling = false;
+};
+
+struct LineTexts {
+  std::size_t next = 0;  // the position of the next text made
+  Position positions[kPositions];
+};
+
+__attribute__((tls_model("initial-exec"))) thread_local LineTexts lineTexts;
+
+// The position of a text about to be made, and whether to look it up.
+Position& NextPosition() {
+  LineTexts& line = lineTexts;
+  Position& position = line.positions[line.next];
+  if (line.next + 1 < kPositions) ++line.next;
+  return position;
 }
 
-void Count(bool hit) {
-  if (hit) Bump(hits);
-  Bump(lookups);
-  if (lookups.load(std::memory_order_relaxed) < kRound) return;
-  sampling.store(hits.load(std::memory_order_relaxed) * kSampled < kRound,
-                 std::memory_order_relaxed);
-  lookups.store(0, std::memory_order_relaxed);
-  hits.store(0, std::memory_order_relaxed);
+bool WorthLookingUp(Position& position) {
+  return !position.sampling || ++position.passed % kSampled == 0;
+}
+
+void Count(Position& position, bool hit) {
+  position.hits += hit ? 1 : 0;
+  if (++position.lookups < kRound) return;
+  position.sampling = position.hits * kWorthIt < kRound;
+  position.lookups = 0;
+  position.hits = 0;
 }
 
 }  // namespace
 
+void standin::StartLineOfTexts() noexcept { lineTexts.next = 0; }
+
 const Rep* standin::ShareText(std::string_view text) {
-  if (sampling.load(std::memory_order_relaxed)) {
-    Bump(passed);
-    if (passed.load(std::memory_order_relaxed) % kSampled != 0) return NewText(text);
-  }
+  Position& position = NextPosition();
+  if (!WorthLookingUp(position)) return NewText(text);
   const std::uint64_t hash = HashText(text);
   const auto tag = std::uint32_t(hash >> 32);
   const auto length = std::uint8_t(text.size());
@@ -132,36 +168,32 @@ const Rep* standin::ShareText(std::string_view text) {
   for (int way = 0; way < kWays; ++way) {
     const Rep* rep = bucket.reps[way];
     if (rep != nullptr && bucket.tags[way] == tag && bucket.lengths[way] == length &&
-        std::memcmp(rep->text(), text.data(), length) == 0) {
+        SameBytes(rep->text(), text.data(), length)) {
       rep->references.fetch_add(1, std::memory_order_relaxed);
       ToFront(bucket, way, tag, length, rep);
-      Count(true);
+      Count(position, true);
       return rep;
     }
   }
-  Count(false);
+  Count(position, false);
+  // The last text leaves for good; its symbols keep it, unshared. It is not told: it was made
+  // long ago and is rarely in the cache, and its release looks for it in vain, in a bucket that is.
   const Rep* rep = NewText(text, index);
-  // The last text leaves for good; its symbols keep it, unshared.
-  if (const Rep* last = bucket.reps[kWays - 1]) {
-    last->sized.store(bucket.lengths[kWays - 1], std::memory_order_release);
-  }
   ToFront(bucket, kWays - 1, tag, length, rep);
   return rep;
 }
 
 void standin::DropText(const Rep* rep) noexcept {
-  // A text in no bucket is reached only through its symbols: when its one reference is the
-  // caller's, nobody else can take another, so it goes without an atomic operation (a table of
-  // unique texts gives back millions of them). The mark is read first: a lookup that took a
-  // reference did so before the text left its bucket.
+  // A text that was never recent is reached only through its symbols: when its one reference is
+  // the caller's, nobody else can take another, so it goes without an atomic operation (a table
+  // of unique texts gives back millions of them).
   if (!rep->recent() && rep->references.load(std::memory_order_acquire) == 1) {
     return FreeText(rep);
   }
   std::uint32_t count = rep->references.load(std::memory_order_relaxed);
   for (;;) {
     // The last reference of a recent text goes under its bucket's lock, so that a lookup never
-    // finds a text that is being freed. Any other release needs no lock: a text that is not
-    // recent is reached only through its symbols, and one with other references stays.
+    // finds a text that is being freed. Any other release needs no lock.
     if (count == 1 && rep->recent()) return DropLastRecent(rep);
     if (rep->references.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel,
                                               std::memory_order_relaxed)) {
@@ -172,13 +204,12 @@ void standin::DropText(const Rep* rep) noexcept {
 }
 
 void standin::DropLastRecent(const Rep* rep) noexcept {
-  const std::uint32_t sized = rep->sized.load(std::memory_order_acquire);
-  if ((sized & Rep::kRecent) == 0) return DropText(rep);  // pushed out meanwhile: in no bucket
-  Bucket& bucket = BucketNamedBy(sized);
+  Bucket& bucket = BucketNamedBy(rep->sized);
   {
     std::lock_guard<standin::SpinLock> lock(bucket.lock);
     if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;  // taken again
-    for (int way = 0; rep->recent() && way < kWays; ++way) {
+    // Not there when pushed out meanwhile.
+    for (int way = 0; way < kWays; ++way) {
       if (bucket.reps[way] != rep) continue;
       for (int w = way; w + 1 < kWays; ++w) {
         bucket.tags[w] = bucket.tags[w + 1];

@@ -11,26 +11,24 @@ namespace du {
 // One immutable text: an eight-byte header followed directly by the bytes and a terminating
 // zero. Tables hold millions of short texts, so the header is as small as the protocol allows.
 struct Symbol::Rep {
-  // Set in `sized` while the recent texts (RecentTexts.h) may hold the text: a text without it
-  // is reached only through its symbols. Once cleared, it stays clear. While it is set, `sized`
-  // also names the text's bucket, so that a release finds it without hashing the text again,
-  // and the length, at most kRecentLength then, sits below it.
+  // Set in `sized` when the text was made recent (RecentTexts.h): its bucket may hold it until
+  // its last reference goes, and that release looks for it there. A text made otherwise is
+  // reached only through its symbols. With the mark, `sized` also names the bucket, so that a
+  // release finds it without hashing the text again, and the length, at most kRecentLength
+  // then, sits below it.
   static constexpr std::uint32_t kRecent = std::uint32_t{1} << 31;
   static constexpr std::uint32_t kRecentLength = 0xFF;
   static constexpr int kBucketShift = 8;
   static constexpr std::uint32_t kNotRecent = ~std::uint32_t{0};
 
   mutable std::atomic<std::uint32_t> references;
-  // The length, and kRecent with the bucket. Only the recent texts write it, once, under their
-  // lock; a plain store then, no atomic read-modify-write, because the text is rarely in the cache
-  // by then.
-  mutable std::atomic<std::uint32_t> sized;
+  // The length, and kRecent with the bucket; written once, when the text is made.
+  const std::uint32_t sized;
 
   std::uint32_t length() const noexcept {
-    const std::uint32_t word = sized.load(std::memory_order_relaxed);
-    return word & ((word & kRecent) != 0 ? kRecentLength : ~kRecent);
+    return sized & ((sized & kRecent) != 0 ? kRecentLength : ~kRecent);
   }
-  bool recent() const noexcept { return (sized.load(std::memory_order_acquire) & kRecent) != 0; }
+  bool recent() const noexcept { return (sized & kRecent) != 0; }
   const char* text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
   std::string_view view() const noexcept { return {text(), length()}; }
 };

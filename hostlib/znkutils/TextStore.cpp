@@ -99,7 +99,7 @@ const Rep* standin::NewText(std::string_view text, std::uint32_t recentBucket) {
       recentBucket == Rep::kNotRecent
           ? std::uint32_t(text.size())
           : Rep::kRecent | recentBucket << Rep::kBucketShift | std::uint32_t(text.size());
-  auto* rep = new (block) Rep{{1}, {sized}};
+  auto* rep = new (block) Rep{{1}, sized};
   char* bytes = reinterpret_cast<char*>(rep + 1);
   std::memcpy(bytes, text.data(), text.size());
   bytes[text.size()] = '\0';

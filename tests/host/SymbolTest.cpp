@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
 
+#include "ScratchDir.h"
+#include "du/FileReader.h"
+#include "du/LineReader.h"
 #include "du/Symbol.h"
 #include "standin/Ledger.h"
 
@@ -68,6 +72,29 @@ TEST(Symbol, TextsPushedOutOfTheRecentOnesStayWhole) {
   for (int n = 1; n < 300000; n += 2) ASSERT_EQ(held[std::size_t(n)].c_str(), text(n)) << n;
   for (int n = 0; n < 1500000; ++n) held.emplace_back("again");
   EXPECT_EQ(du::Symbol("again").c_str(), held.back().c_str());
+}
+
+// Lines whose first four texts never repeat and whose fifth always does: the fifth is still
+// shared, one text for all of them, and the others stay whole.
+TEST(Symbol, ATextThatRepeatsInItsColumnIsSharedAmongColumnsThatDoNot) {
+  testing_support::ScratchDir dir;
+  const std::string lines(20000, '\n');
+  du::FileReader file;
+  ASSERT_TRUE(file.Open(du::Symbol(dir.Write("lines", lines)), 0, 0));
+  du::LineReader reader(&file, 0);
+  std::vector<du::Symbol> unique;
+  std::vector<du::Symbol> repeated;
+  for (int n = 0; reader.ReadLine(); ++n) {
+    for (int column = 0; column < 4; ++column) {
+      unique.emplace_back("name " + std::to_string(n) + "." + std::to_string(column));
+    }
+    repeated.emplace_back(std::string("Bracket left"));
+  }
+  ASSERT_EQ(repeated.size(), 20000U);
+  std::set<const char*> texts;
+  for (std::size_t n = 10000; n < repeated.size(); ++n) texts.insert(repeated[n].c_str());
+  EXPECT_EQ(texts.size(), 1U);
+  EXPECT_STREQ(unique[4 * 19999 + 3].c_str(), "name 19999.3");
 }
 
 // Last releases race with lookups of the same few texts, and with pushes out of the recent ones
