@@ -5,6 +5,7 @@
 #include <mutex>
 #include <new>
 
+#include "Counting.h"
 #include "SpinLock.h"
 
 namespace {
@@ -169,7 +170,7 @@ const Rep* standin::ShareText(std::string_view text) {
     const Rep* rep = bucket.reps[way];
     if (rep != nullptr && bucket.tags[way] == tag && bucket.lengths[way] == length &&
         SameBytes(rep->text(), text.data(), length)) {
-      rep->references.fetch_add(1, std::memory_order_relaxed);
+      standin::FetchAdd(rep->references, 1U, std::memory_order_relaxed);
       ToFront(bucket, way, tag, length, rep);
       Count(position, true);
       return rep;
@@ -191,6 +192,12 @@ void standin::DropText(const Rep* rep) noexcept {
     return FreeText(rep);
   }
   std::uint32_t count = rep->references.load(std::memory_order_relaxed);
+  if (SingleThreaded()) {
+    if (count == 1 && rep->recent()) return DropLastRecent(rep);
+    rep->references.store(count - 1, std::memory_order_relaxed);
+    if (count == 1) FreeText(rep);
+    return;
+  }
   for (;;) {
     // The last reference of a recent text goes under its bucket's lock, so that a lookup never
     // finds a text that is being freed. Any other release needs no lock.
@@ -207,7 +214,7 @@ void standin::DropLastRecent(const Rep* rep) noexcept {
   Bucket& bucket = BucketNamedBy(rep->sized);
   {
     std::lock_guard<standin::SpinLock> lock(bucket.lock);
-    if (rep->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;  // taken again
+    if (FetchSub(rep->references, 1U, std::memory_order_acq_rel) != 1) return;  // taken again
     // Not there when pushed out meanwhile.
     for (int way = 0; way < kWays; ++way) {
       if (bucket.reps[way] != rep) continue;

@@ -1,5 +1,6 @@
 #include "du/RefCounted.h"
 
+#include "Counting.h"
 #include "ReferenceLedger.h"
 
 namespace du {
@@ -9,7 +10,7 @@ std::atomic<long> liveObjects{0};
 }  // namespace
 
 RefCounted::RefCounted() noexcept : count_(0) {
-  liveObjects.fetch_add(1, std::memory_order_relaxed);
+  standin::FetchAdd(liveObjects, 1L, std::memory_order_relaxed);
 }
 
 RefCounted::RefCounted(const RefCounted& /*other*/) noexcept : RefCounted() {}
@@ -17,7 +18,7 @@ RefCounted::RefCounted(const RefCounted& /*other*/) noexcept : RefCounted() {}
 RefCounted& RefCounted::operator=(const RefCounted& /*other*/) noexcept { return *this; }
 
 RefCounted::~RefCounted() {
-  liveObjects.fetch_sub(1, std::memory_order_relaxed);
+  standin::FetchSub(liveObjects, 1L, std::memory_order_relaxed);
   if (standin::ledger::Enabled()) standin::ledger::Forget(this);
 }
 
@@ -25,12 +26,12 @@ bool RefCounted::ZeroReferenceCountHook() { return true; }
 
 int RefCounted::AddReference(const void* owner) {
   if (standin::ledger::Enabled()) standin::ledger::Add(this, owner);
-  return count_.fetch_add(1, std::memory_order_acq_rel) + 1;
+  return standin::FetchAdd(count_, 1, std::memory_order_acq_rel) + 1;
 }
 
 int RefCounted::RemoveReference(const void* owner) {
   if (standin::ledger::Enabled()) standin::ledger::Remove(this, owner);
-  return count_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+  return standin::FetchSub(count_, 1, std::memory_order_acq_rel) - 1;
 }
 
 }  // namespace du

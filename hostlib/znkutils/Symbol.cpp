@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "Counting.h"
 #include "RecentTexts.h"
 #include "SymbolRep.h"
 #include "standin/Symbols.h"
@@ -21,7 +22,7 @@ const Rep* MakeRep(std::string_view text) {
 }
 
 const Rep* Share(const Rep* rep) noexcept {
-  if (rep != nullptr) rep->references.fetch_add(1, std::memory_order_relaxed);
+  if (rep != nullptr) standin::FetchAdd(rep->references, 1U, std::memory_order_relaxed);
   return rep;
 }
 
