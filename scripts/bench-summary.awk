@@ -153,9 +153,6 @@ END {
        "BM_BufferedWrite", ">= 0.5")
   each("save commit phase, x its steps by hand", "ratio", "BM_ModuleSaveCommitPhase",
        "BM_DurableSaveByHandCommit", "")
-  each("save, x write + copy", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndCopy", ">= 0.5")
-  each("save, x write + copy + fsync", "ratio", "BM_ModuleSave", "BM_BufferedWriteAndDurableCopy",
-       "")
   each("  module save", "rate", "BM_ModuleSave", "", "")
   each("  durable protocol by hand", "rate", "BM_DurableSaveByHand", "", "")
   each("teardown time / parse time", "teardown", "", "", "<= 0.10")
