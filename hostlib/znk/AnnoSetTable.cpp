@@ -36,12 +36,11 @@ void AnnoSetTable::FetchTextsAhead(std::size_t index) const noexcept {
   if (index + kFetchAhead >= entries_.size()) return;
   const AnnoSetTableEntry* entry = entries_[index + kFetchAhead].get();
   if (entry == nullptr) return;
-  for (const du::Symbol* text :
-       {&entry->componentName_, &entry->propertyName_, &entry->propertyValue_, &entry->name_,
-        &entry->file, &entry->sessionAstFile, &entry->extraText1, &entry->extraText2,
-        &entry->comment}) {
-    standin::PrefetchText(*text);
-  }
+  const du::Symbol* const texts[] = {
+      &entry->componentName_, &entry->propertyName_, &entry->propertyValue_,
+      &entry->name_,          &entry->file,          &entry->sessionAstFile,
+      &entry->extraText1,     &entry->extraText2,    &entry->comment};
+  standin::PrefetchTexts(texts, sizeof texts / sizeof texts[0]);
 }
 
 du::SmartPtr<Structure> AnnoSetTable::GetStructure() const { return structure_; }

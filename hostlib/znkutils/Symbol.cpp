@@ -103,7 +103,11 @@ struct SymbolAccess {
 
 du::Symbol standin::UnsharedSymbol(const char* text) { return du::SymbolAccess::Unshared(text); }
 
-void standin::PrefetchText(const du::Symbol& symbol) noexcept {
-  // For writing: every walk that wants the text also counts a reference on its header.
-  if (const du::Symbol::Rep* rep = du::SymbolAccess::RepOf(symbol)) __builtin_prefetch(rep, 1);
+void standin::PrefetchTexts(const du::Symbol* const* symbols, std::size_t count) noexcept {
+  // For writing: every walk that wants the texts also counts a reference on their headers.
+  for (std::size_t i = 0; i < count; ++i) {
+    if (const du::Symbol::Rep* rep = du::SymbolAccess::RepOf(*symbols[i])) {
+      __builtin_prefetch(rep, 1);
+    }
+  }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "du/Symbol.h"
 
 namespace standin {
@@ -13,8 +15,8 @@ du::Symbol UnsharedSymbol(const char* text);
 // pointer into an answer past its use reads freed memory. Off by default.
 void SetFreshEntryTexts(bool on);
 
-// Asks the processor to fetch a symbol's text ahead of a walk that will take or give back
-// references to it; nothing for an unset symbol.
-void PrefetchText(const du::Symbol& symbol) noexcept;
+// Asks the processor to fetch the texts of `count` symbols ahead of a walk that will take or
+// give back references to them; nothing for an unset symbol.
+void PrefetchTexts(const du::Symbol* const* symbols, std::size_t count) noexcept;
 
 }  // namespace standin
