@@ -1,5 +1,5 @@
-// The stand-in's fetch: FileParser::GetFile copies the source into the download cache at once
-// and queues the completion; the host delivers it when it pumps.
+// The stand-in's fetch: FileParser::GetFile puts the source into the download cache at once and
+// queues the completion; the host delivers it when it pumps.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -7,11 +7,12 @@
 
 #include "znk/AsyncEvent.h"
 
-// The host side of FileParser::GetFile. A fetch copies the source into the host's download cache
-// (GetTempDir(true)/fetch-cache, under a name that always has an extension) at once and queues
-// its completion: status 0 with the copy, or 1
-// when the source cannot be read. Nothing reaches a parser until the host pumps, and the copy is
-// removed once its completion has been delivered (a parser that moved it keeps it).
+// The host side of FileParser::GetFile. A fetch puts the source into the host's download cache
+// (GetTempDir(true)/fetch-cache, under a name that always has an extension) at once, as a second
+// name for the file where the cache shares its file system and as a copy elsewhere, and queues
+// its completion: status 0 with the cached file, or 1 when the source cannot be read. Nothing
+// reaches a parser until the host pumps, and the cached file is removed once its completion has
+// been delivered (a parser that moved it keeps it).
 namespace standin {
 
 // Delivers every completion queued so far, oldest first, and answers how many; may run on any
