@@ -114,8 +114,9 @@ void GiveToMalloc(void* object, std::size_t size) {
 
 // Checks that `object` is a live block of class `index` and marks it released.
 FreeBlock* Released(void* object, std::size_t size, std::size_t index) {
+  const char* const at = static_cast<const char*>(object);
   const auto* chunk = reinterpret_cast<const ChunkHeader*>(
-      reinterpret_cast<std::uintptr_t>(object) & ~(standin::kChunkBytes - 1));
+      at - (reinterpret_cast<std::uintptr_t>(at) & (standin::kChunkBytes - 1)));
   auto* block = static_cast<FreeBlock*>(object);
   if (chunk->mark != kLiveMark || chunk->sizeClass != index || block->mark == kFreedMark) {
     BadRelease(object, size);
