@@ -166,10 +166,8 @@ void BM_ModuleSaveCommitPhase(benchmark::State& state) { SavePhase(state, false)
 bool WriteBuffered(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   for (std::size_t line = 0; line < bytes.size();) {
-    const void* feed = std::memchr(bytes.data() + line, '\n', bytes.size() - line);
-    const std::size_t end = feed != nullptr
-                                ? std::size_t(static_cast<const char*>(feed) - bytes.data()) + 1
-                                : bytes.size();
+    const std::size_t feed = bytes.find('\n', line);
+    const std::size_t end = feed != std::string::npos ? feed + 1 : bytes.size();
     out.write(bytes.data() + line, std::streamsize(end - line));
     line = end;
   }
