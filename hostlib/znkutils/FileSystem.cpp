@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -119,6 +121,30 @@ bool CopyBytes(const std::string& from, int to) {
   return ok;
 }
 
+// Whether two files hold the same bytes; false when either cannot be read. Sizes are compared
+// first, so two files of different sizes cost no read.
+bool SameContent(const std::string& a, const std::string& b) {
+  struct stat infoA {};
+  struct stat infoB {};
+  if (::stat(a.c_str(), &infoA) != 0 || ::stat(b.c_str(), &infoB) != 0 || !S_ISREG(infoA.st_mode) ||
+      !S_ISREG(infoB.st_mode) || infoA.st_size != infoB.st_size) {
+    return false;
+  }
+  std::ifstream inA(a, std::ios::binary);
+  std::ifstream inB(b, std::ios::binary);
+  std::vector<char> blockA(std::size_t{1} << 16);
+  std::vector<char> blockB(blockA.size());
+  while (inA && inB) {
+    inA.read(blockA.data(), std::streamsize(blockA.size()));
+    inB.read(blockB.data(), std::streamsize(blockB.size()));
+    if (inA.gcount() != inB.gcount() ||
+        !std::equal(blockA.begin(), blockA.begin() + inA.gcount(), blockB.begin())) {
+      return false;
+    }
+  }
+  return inA.eof() && inB.eof();
+}
+
 // The file a path names once symbolic links at its end are followed: writing a file the user
 // named goes to the file the link points at and leaves the link. A dangling link gives the path
 // its target would have; "" for a loop (more hops than the kernel allows).
@@ -202,6 +228,9 @@ bool FileSystem::BackupFile(const std::string& path, int count) {
   const std::string file = FollowLinks(path);  // backups go beside the file, not the link
   if (file.empty()) return false;
   const auto numbered = [&file](int n) { return file + "." + std::to_string(n); };
+  // A backup that would repeat the newest one is not made, and nothing moves: saves of an
+  // unchanged file, and saves that fail after backing up, must not push real history out.
+  if (SameContent(file, numbered(1))) return true;
   ::unlink(numbered(count).c_str());
   for (int n = count - 1; n >= 1; --n) {
     if (::rename(numbered(n).c_str(), numbered(n + 1).c_str()) != 0 && errno != ENOENT) {

@@ -57,6 +57,13 @@ TEST(FileSystem, BackupFileKeepsTheNewestCopiesNumbered) {
   }
   EXPECT_EQ(ReadFile(path + ".1") + ReadFile(path + ".2") + ReadFile(path + ".3"), "v4v3v2");
   EXPECT_FALSE(fs::exists(path + ".4"));
+  // Backups of an unchanged file (saves that failed, or saved nothing new) keep the history; one
+  // of the same size with other bytes is a new backup.
+  for (int again = 0; again < 3; ++again) EXPECT_TRUE(du::FileSystem::BackupFile(path, 3));
+  EXPECT_EQ(ReadFile(path + ".1") + ReadFile(path + ".2") + ReadFile(path + ".3"), "v4v3v2");
+  std::ofstream(path) << "v5";
+  EXPECT_TRUE(du::FileSystem::BackupFile(path, 3));
+  EXPECT_EQ(ReadFile(path + ".1") + ReadFile(path + ".2") + ReadFile(path + ".3"), "v5v4v3");
   EXPECT_TRUE(du::FileSystem::BackupFile(path, 0)) << "no backups wanted";
   EXPECT_FALSE(du::FileSystem::BackupFile(dir.path(), 2)) << "a folder cannot be copied";
 }
