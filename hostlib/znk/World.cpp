@@ -12,6 +12,7 @@
 #include "PreferenceStoreFormat.h"
 #include "dp/ZnTracer.h"
 #include "du/FileSystem.h"
+#include "standin/FileFailure.h"
 #include "standin/InputLimits.h"
 #include "standin/PreferenceStore.h"
 
@@ -59,24 +60,23 @@ bool ReadAtMost(const std::string& path, std::ifstream& file, std::uint64_t limi
   return true;
 }
 
-// The system's reason for the failure just seen.
-std::string SystemReason() { return std::strerror(errno != 0 ? errno : EIO); }
-
 // Writes the store through the host's file operations: a temporary file, then a copy that is
 // flushed to disk beside the store and renamed over it. The store is never half-written.
 // Answers why not when it cannot: "" on success.
 std::string WriteStore(const std::string& path, const std::string& text) {
-  errno = 0;
+  standin::TakeFileFailure();
   const std::string temporary = du::FileSystem::MkTempFile(nullptr, "store-", ".json");
-  if (temporary.empty()) return "no temporary file: " + SystemReason();
+  if (temporary.empty()) return "no temporary file: " + standin::TakeFileFailure().Reason();
+  errno = 0;
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
   std::string problem;
   if (!out.good()) {
-    problem = "cannot write a temporary copy: " + SystemReason();
-  } else if (errno = 0; !du::FileSystem::CopyFile(temporary, path)) {
-    problem = SystemReason();
+    problem =
+        std::string("cannot write a temporary copy: ") + std::strerror(errno != 0 ? errno : EIO);
+  } else if (!du::FileSystem::CopyFile(temporary, path)) {
+    problem = standin::TakeFileFailure().Reason();
   }
   du::FileSystem::Unlink(temporary, false);
   return problem;

@@ -12,12 +12,17 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "FaultPoints.h"
+#include "FileLinks.h"
+#include "standin/FileFailure.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
 #include "standin/Progress.h"
+#include "standin/ReplacedFile.h"
+#include "standin/Temporaries.h"
 
 namespace {
 
@@ -25,6 +30,7 @@ namespace fs = std::filesystem;
 
 std::mutex hostTempMutex;
 std::string hostTempDir;  // guarded by hostTempMutex; empty until first use
+standin::TemporarySlot hostTempSlot = -1;
 
 std::array<std::atomic<int>, 8> pendingFaults{};
 std::atomic<long> operationsSeen{0};
@@ -64,38 +70,44 @@ std::string SystemTempDir() {
   return dir;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written == 0) errno = ENOSPC;
-    if (written <= 0) return false;
-    data += written;
-    size -= std::size_t(written);
-  }
-  return true;
+// Opens a file to read without waiting for a writer (a FIFO would block forever) and answers -1
+// with errno, or kNotRegularFile, for what is not a regular file.
+int OpenRegularFile(const std::string& path, int& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  error = fd < 0 || ::fstat(fd, &info) != 0 ? errno
+          : S_ISDIR(info.st_mode)           ? EISDIR
+          : !S_ISREG(info.st_mode)          ? standin::kNotRegularFile
+                                            : 0;
+  if (fd >= 0 && error != 0) ::close(fd);
+  return error == 0 ? fd : -1;
 }
 
-// Copies the bytes of `from` into the open, empty file `to`; false on any read or write error.
-// The kernel copies without a trip through user memory where it can (copy_file_range); files on
-// file systems that do not support it are copied block by block.
-bool CopyBytes(const std::string& from, int to) {
-  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) return false;
-  struct stat info {};
-  bool ok = ::fstat(source, &info) == 0 && S_ISREG(info.st_mode);
-  if (ok && Faulted(standin::FileSystemOperation::kCopyWrite)) {
-    std::vector<char> half(std::size_t(info.st_size / 2));
-    if (::pread(source, half.data(), half.size(), 0) > 0) WriteAll(to, half.data(), half.size());
-    ::close(source);
-    errno = ENOSPC;
-    return false;
+// Copies the bytes of `from` into the new file `to`, or tells `to` why not. The kernel copies
+// without a trip through user memory where it can (copy_file_range); files on file systems that
+// do not support it are copied block by block.
+void CopyBytes(const std::string& from, standin::ReplacedFile& to) {
+  int error = 0;
+  const int source = OpenRegularFile(from, error);
+  if (source < 0) {
+    to.Fail(error, from);
+    return;
   }
-  bool kernelCopy = ok;
+  struct stat info {};
+  ::fstat(source, &info);
+  if (Faulted(standin::FileSystemOperation::kCopyWrite)) {
+    std::vector<char> half(std::size_t(info.st_size / 2));
+    if (::pread(source, half.data(), half.size(), 0) > 0) to.Write(half.data(), half.size());
+    ::close(source);
+    to.Fail(ENOSPC);
+    return;
+  }
+  bool kernelCopy = true;
+  bool ok = true;
   off_t copied = 0;
   while (ok && kernelCopy && copied < info.st_size) {
-    const ssize_t got =
-        ::copy_file_range(source, nullptr, to, nullptr, std::size_t(info.st_size - copied), 0);
+    const ssize_t got = ::copy_file_range(source, nullptr, to.descriptor(), nullptr,
+                                          std::size_t(info.st_size - copied), 0);
     if (got > 0) {
       copied += got;
     } else if (got == 0) {
@@ -114,11 +126,11 @@ bool CopyBytes(const std::string& from, int to) {
       ok = got == 0;
       break;
     }
-    ok = WriteAll(to, block.data(), std::size_t(got));
+    ok = to.Write(block.data(), std::size_t(got));
     copied += got;
   }
+  if (!ok) to.Fail(errno);  // a read's failure: a write's is noted already
   ::close(source);
-  return ok;
 }
 
 // Whether two files hold the same bytes; false when either cannot be read. Sizes are compared
@@ -145,50 +157,24 @@ bool SameContent(const std::string& a, const std::string& b) {
   return inA.eof() && inB.eof();
 }
 
-// The file a path names once symbolic links at its end are followed: writing a file the user
-// named goes to the file the link points at and leaves the link. A dangling link gives the path
-// its target would have; "" for a loop (more hops than the kernel allows).
-std::string FollowLinks(std::string path) {
-  for (int hops = 0; hops <= 40; ++hops) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    std::string target(std::size_t(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
-    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-    if (length <= 0 || std::size_t(length) >= target.size()) return std::string();
-    target.resize(std::size_t(length));
-    path = target.front() == '/' ? target : (fs::path(path).parent_path() / target).string();
-  }
-  return std::string();
+// Copies `from` over `to` the careful way. `durable`: the copy is on disk before it takes the name.
+bool CopyWhole(const std::string& from, const std::string& to, bool durable) {
+  standin::ReplacedFile copy(to);
+  if (copy.descriptor() >= 0) CopyBytes(from, copy);
+  return copy.Commit(durable);
 }
 
-// Copies `from` over `to` through a sibling temporary renamed into place, so `to` is never seen
-// half-written. `durable`: the copy is on disk before it takes the name.
-bool CopyWhole(const std::string& from, const std::string& linkedTo, bool durable) {
-  const std::string to = FollowLinks(linkedTo);
-  if (to.empty()) return false;
-  const fs::path target(to);
-  std::string sibling =
-      (target.parent_path().empty() ? fs::path(".") : target.parent_path()).string() + "/." +
-      target.filename().string() + ".copy-XXXXXX";
-  const int fd = ::mkstemp(sibling.data());
-  if (fd < 0) return false;
-  int failure = 0;  // errno of the first step that failed, for a host that says why
-  const auto step = [&failure](bool done) {
-    if (!done && failure == 0) failure = errno != 0 ? errno : EIO;
-    return done;
-  };
-  if (step(CopyBytes(from, fd)) && durable) step(::fsync(fd) == 0);
-  step(::close(fd) == 0);
-  // Keep the permissions a target had; a new one gets the usual ones.
-  struct stat info {};
-  const mode_t mode = ::stat(to.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-  if (failure == 0 && step(::chmod(sibling.c_str(), mode) == 0) &&
-      step(::rename(sibling.c_str(), to.c_str()) == 0)) {
-    return true;
-  }
-  ::unlink(sibling.c_str());
-  errno = failure;
-  return false;
+// A faulted call fails as the disk being full would, and says so.
+bool FaultedWithNote(standin::FileSystemOperation operation, const std::string& path) {
+  if (!Faulted(operation)) return false;
+  standin::NoteFileFailure(path, ENOSPC);
+  return true;
+}
+
+// The result of a system call that is a host operation's only step, noted when it failed.
+bool Noted(bool done, const std::string& path) {
+  if (!done) standin::NoteFileFailure(path, errno);
+  return done;
 }
 
 }  // namespace
@@ -200,47 +186,67 @@ std::string FileSystem::GetTempDir(bool perHost) {
   std::lock_guard<std::mutex> lock(hostTempMutex);
   if (hostTempDir.empty()) {
     std::string pattern = SystemTempDir() + "/znhost-XXXXXX";
-    // Without a folder of its own the host falls back to the system's.
-    hostTempDir = ::mkdtemp(pattern.data()) != nullptr ? pattern : SystemTempDir();
+    const standin::TerminationSignalsHeld held;
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      hostTempDir = pattern;
+      hostTempSlot = standin::TrackTemporary(hostTempDir, true);
+    } else {
+      hostTempDir = SystemTempDir();  // without a folder of its own the host uses the system's
+    }
   }
   return hostTempDir;
 }
 
 std::string FileSystem::MkTempFile(const char* folder, const char* prefix, const char* suffix) {
-  if (Faulted(standin::FileSystemOperation::kMkTempFile)) return std::string();
   const std::string suffixText = suffix != nullptr ? suffix : "";
   std::string path = (folder != nullptr ? std::string(folder) : GetTempDir(true)) + "/" +
                      (prefix != nullptr ? prefix : "") + "XXXXXX" + suffixText;
+  if (FaultedWithNote(standin::FileSystemOperation::kMkTempFile, path)) return std::string();
   const int fd = ::mkstemps(path.data(), int(suffixText.size()));
-  if (fd < 0) return std::string();
+  if (!Noted(fd >= 0, path)) return std::string();
   ::close(fd);
   return path;
 }
 
 bool FileSystem::CopyFile(const std::string& from, const std::string& to) {
-  if (Faulted(standin::FileSystemOperation::kCopyFile) || from.empty() || to.empty()) return false;
+  if (FaultedWithNote(standin::FileSystemOperation::kCopyFile, to)) return false;
+  if (from.empty() || to.empty()) {
+    standin::NoteFileFailure(to.empty() ? from : to, ENOENT);
+    return false;
+  }
   return CopyWhole(from, to, true);
 }
 
 bool FileSystem::BackupFile(const std::string& path, int count) {
-  if (Faulted(standin::FileSystemOperation::kBackupFile)) return false;
+  if (FaultedWithNote(standin::FileSystemOperation::kBackupFile, path)) return false;
   if (count < 1) return true;
-  const std::string file = FollowLinks(path);  // backups go beside the file, not the link
-  if (file.empty()) return false;
+  const std::string file = standin::FollowLinks(path);  // backups go beside the file, not the link
+  if (file.empty()) {
+    standin::NoteFileFailure(path, ELOOP);
+    return false;
+  }
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return Noted(false, file);
   const auto numbered = [&file](int n) { return file + "." + std::to_string(n); };
   // A backup that would repeat the newest one is not made, and nothing moves: saves of an
   // unchanged file, and saves that fail after backing up, must not push real history out.
   if (SameContent(file, numbered(1))) return true;
+  // A copy, not a second name for the same file: a target rewritten in place by some other
+  // program must not change its backups. It is made before anything moves, so a copy that fails
+  // (a full disk) moves nothing; and it keeps the file's permissions. It need not reach the disk
+  // before the save goes on: until the commit renames the new file into place, the target itself
+  // is the old content.
+  standin::ReplacedFile copy(numbered(1));
+  copy.SetMode(info.st_mode);
+  if (copy.descriptor() >= 0) CopyBytes(file, copy);
+  if (copy.failed()) return false;
   ::unlink(numbered(count).c_str());
   for (int n = count - 1; n >= 1; --n) {
     if (::rename(numbered(n).c_str(), numbered(n + 1).c_str()) != 0 && errno != ENOENT) {
-      return false;
+      return Noted(false, numbered(n + 1));
     }
   }
-  // A copy, not a second name for the same file: a target rewritten in place by some other
-  // program must not change its backups. It need not reach the disk before the save goes on:
-  // until the commit renames the new file into place, the target itself is the old content.
-  return CopyWhole(file, numbered(1), false);
+  return copy.Commit(false);
 }
 
 bool FileSystem::FileExists(const std::string& path) {
@@ -250,13 +256,13 @@ bool FileSystem::FileExists(const std::string& path) {
 }
 
 bool FileSystem::Unlink(const std::string& path, bool /*reserved*/) {
-  if (Faulted(standin::FileSystemOperation::kUnlink)) return false;
-  return ::unlink(path.c_str()) == 0;
+  if (FaultedWithNote(standin::FileSystemOperation::kUnlink, path)) return false;
+  return Noted(::unlink(path.c_str()) == 0, path);
 }
 
 bool FileSystem::RenameFile(const std::string& from, const std::string& to) {
-  if (Faulted(standin::FileSystemOperation::kRenameFile)) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  if (FaultedWithNote(standin::FileSystemOperation::kRenameFile, to)) return false;
+  return Noted(::rename(from.c_str(), to.c_str()) == 0, to);
 }
 
 }  // namespace du
@@ -292,5 +298,6 @@ void standin::RemoveHostTempDir() {
   }
   std::error_code ignored;
   fs::remove_all(hostTempDir, ignored);
+  standin::ForgetTemporary(std::exchange(hostTempSlot, -1));
   hostTempDir.clear();
 }

@@ -6,7 +6,9 @@
 
 #include "ScratchDir.h"
 #include "du/FileSystem.h"
+#include "standin/FileFailure.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/Temporaries.h"
 
 namespace {
 
@@ -40,12 +42,24 @@ TEST(FileSystem, CopyFileReplacesTheTargetWholeAndKeepsItsMode) {
   struct stat info {};
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600U);
-  for (const std::string& from : {dir.path() + "/none", dir.path()}) {
-    EXPECT_FALSE(du::FileSystem::CopyFile(from, target)) << from;
+  const std::string fifo = dir.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string missing = dir.path() + "/missing/target";
+  const struct {
+    std::string from, to, failed, reason;
+  } refused[] = {
+      {dir.path() + "/none", target, dir.path() + "/none", "No such file or directory"},
+      {dir.path(), target, dir.path(), "Is a directory"},
+      {fifo, target, fifo, "not a regular file"},  // and no wait for a writer
+      {source, missing, missing, "No such file or directory"},
+  };
+  for (const auto& copy : refused) {
+    EXPECT_FALSE(du::FileSystem::CopyFile(copy.from, copy.to)) << copy.from;
+    const standin::FileFailure failure = standin::TakeFileFailure();
+    EXPECT_EQ(failure.path + ": " + failure.Reason(), copy.failed + ": " + copy.reason);
   }
-  EXPECT_FALSE(du::FileSystem::CopyFile(source, dir.path() + "/missing/target"));
   EXPECT_EQ(ReadFile(target), content);
-  EXPECT_EQ(FilesIn(dir.path()), 2U);
+  EXPECT_EQ(FilesIn(dir.path()), 3U);
 }
 
 TEST(FileSystem, BackupFileKeepsTheNewestCopiesNumbered) {
@@ -116,6 +130,25 @@ TEST(FileSystem, EveryOperationCanBeMadeToFail) {
   EXPECT_FALSE(du::FileSystem::RenameFile(file, file + ".r"));
   EXPECT_EQ(FilesIn(dir.path()), 2U);
   EXPECT_EQ(ReadFile(file), "x");
+}
+
+// What an interrupted host leaves is removed whole: folders with everything in them, and never
+// what a link inside them points at.
+TEST(FileSystem, RemoveTemporariesTakesFoldersWholeAndFollowsNoLink) {
+  ScratchDir dir;
+  const std::string outside = dir.Write("outside", "kept");
+  const std::string folder = dir.path() + "/host";
+  fs::create_directories(folder + "/a/b");
+  dir.Write("host/a/b/file", "x");
+  fs::create_symlink(dir.path(), folder + "/a/up");
+  const std::string loose = dir.Write("loose", "y");
+  const standin::TemporarySlot slots[] = {standin::TrackTemporary(folder, true),
+                                          standin::TrackTemporary(loose, false)};
+  standin::RemoveTemporaries();
+  for (const standin::TemporarySlot slot : slots) standin::ForgetTemporary(slot);
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_FALSE(fs::exists(loose));
+  EXPECT_EQ(ReadFile(outside), "kept");
 }
 
 }  // namespace
