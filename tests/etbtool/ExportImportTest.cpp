@@ -1,5 +1,7 @@
 // etbtool export and import: back to the same ETB bytes, and bad input refused whole.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -91,6 +93,42 @@ TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
     }
     EXPECT_EQ(ReadFile(target), "kept\n") << test.name;
   }
+}
+
+// An export goes where the host's own copies go: through a link to the file it names, keeping an
+// existing file's permissions and giving a new one what the umask allows; never over its input.
+TEST(EtbtoolExportImport, WritesTheOutputAsTheHostWritesItsFiles) {
+  ScratchDir dir;
+  const std::string saved = dir.Write("saved.etb", kSaved);
+  const auto mode = [](const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0U;
+  };
+  const std::string kept = dir.Write("kept.csv", "old\n");
+  ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);
+  const std::string link = dir.path() + "/link.csv";
+  ASSERT_EQ(::symlink("kept.csv", link.c_str()), 0);
+  ASSERT_EQ(Etbtool("export '" + saved + "' '" + link + "' --format csv").status, 0);
+  EXPECT_EQ(mode(kept), 0640U);
+  EXPECT_NE(ReadFile(kept).find("Bolt, M8"), std::string::npos);
+  struct stat info {};
+  EXPECT_TRUE(::lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+  const std::string fresh = dir.path() + "/new.json";
+  const mode_t umask = ::umask(027);
+  const int status = Etbtool("export '" + saved + "' '" + fresh + "' --format json").status;
+  ::umask(umask);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(mode(fresh), 0640U);
+
+  ASSERT_EQ(::symlink("saved.etb", (dir.path() + "/same.etb").c_str()), 0);
+  for (const std::string& command :
+       {"export '" + saved + "' '" + dir.path() + "/same.etb' --format csv",
+        "import '" + kept + "' '" + link + "'"}) {
+    const auto run = Etbtool(command);
+    EXPECT_EQ(run.status, 2) << command;
+    EXPECT_NE(run.err.find("is the same file as"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadFile(saved), kSaved);
 }
 
 }  // namespace

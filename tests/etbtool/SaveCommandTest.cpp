@@ -1,5 +1,12 @@
 // etbtool save end to end: what lands in OUT for each way of saving, and the exit statuses.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "EtbtoolRun.h"
 #include "ScratchDir.h"
@@ -62,6 +69,67 @@ TEST(EtbtoolSave, MistakesAndFailuresHaveTheirExitStatus) {
     EXPECT_EQ(Etbtool("save " + arguments).status, status) << arguments;
     EXPECT_EQ(ReadFile(out), "<missing>");
   }
+}
+
+// Every command that writes a file says why it could not, naming the target and the system's
+// reason, and leaves nothing beside it.
+void ExpectEveryWriterSays(const ScratchDir& dir, const std::string& target,
+                           const std::string& reason) {
+  const std::string in = dir.Write("in.etb", kInput);
+  const std::string csv = dir.path() + "/in.csv";
+  ASSERT_EQ(Etbtool("export '" + in + "' '" + csv + "' --format csv").status, 0);
+  const std::pair<std::string, std::string> commands[] = {
+      {"save '" + in + "'", "save"},
+      {"import '" + csv + "'", "save"},
+      {"prefs export --store '" + dir.path() + "/store.json'", "save"},
+      {"export --format json '" + in + "'", "write"},
+  };
+  for (const auto& [command, verb] : commands) {
+    const testing_support::ToolRun run = Etbtool(command + " '" + target + "'");
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_NE(run.err.find("etbtool: cannot " + verb + " " + target + ": " + reason),
+              std::string::npos)
+        << command << "\n"
+        << run.err;
+  }
+}
+
+TEST(EtbtoolSave, AFailedWriteSaysWhy) {
+  ScratchDir dir;
+  ExpectEveryWriterSays(dir, dir.path() + "/no/out.etb", "No such file or directory");
+  const std::string folder = dir.path() + "/folder.etb";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  ExpectEveryWriterSays(dir, folder, "Is a directory");
+}
+
+// On a full disk every failed save keeps the backups as they were: a backup copy that cannot be
+// made moves none of the older ones.
+TEST(EtbtoolSave, SavesOntoAFullDiskSayWhyAndKeepTheBackups) {
+  ScratchDir dir;
+  const std::string disk = dir.path() + "/disk";
+  ASSERT_EQ(::mkdir(disk.c_str(), 0755), 0);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "no small file system to fill here (mount: " << std::strerror(errno) << ")";
+  }
+  const std::string target = disk + "/t.etb";
+  dir.Write("disk/t.etb", "v1\n");
+  dir.Write("disk/t.etb.1", "old backup\n");
+  std::ofstream filler(disk + "/filler", std::ios::binary);
+  const std::string block(4096, 'x');
+  while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+  }
+  filler.close();
+  ExpectEveryWriterSays(dir, target, "No space left on device");
+  for (int save = 0; save < 11; ++save)
+    Etbtool("save '" + dir.path() + "/in.etb' '" + target + "'");
+  EXPECT_EQ(ReadFile(target), "v1\n");
+  EXPECT_EQ(ReadFile(target + ".1"), "old backup\n");
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(disk)) {
+    left.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(left, (std::set<std::string>{"filler", "t.etb", "t.etb.1"}));
+  ::umount2(disk.c_str(), MNT_DETACH);
 }
 
 }  // namespace

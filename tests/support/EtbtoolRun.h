@@ -1,11 +1,17 @@
 #pragma once
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
+
+extern char** environ;
 
 namespace testing_support {
 
@@ -35,6 +41,29 @@ inline ToolRun Etbtool(const std::string& arguments) {
   }
   ::unlink(errPath);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
+}
+
+// Starts etbtool with `arguments`, its output thrown away and its TMPDIR `tempDir` (in place of
+// any it would inherit), and answers its process id.
+inline pid_t StartEtbtool(const std::vector<std::string>& arguments, const std::string& tempDir) {
+  const std::string tmpdir = "TMPDIR=" + tempDir;
+  std::vector<char*> env;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (std::strncmp(*variable, "TMPDIR=", 7) != 0) env.push_back(*variable);
+  }
+  env.push_back(const_cast<char*>(tmpdir.c_str()));
+  env.push_back(nullptr);
+  std::vector<char*> argv{const_cast<char*>(ETBTOOL_PATH)};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  posix_spawn(&pid, ETBTOOL_PATH, &actions, nullptr, argv.data(), env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
 }
 
 }  // namespace testing_support

@@ -9,6 +9,11 @@
 namespace etbtool {
 
 int RunExport(const LoadedModule& module, const ExportOptions& options, std::ostream& out) {
+  if (IsSameFile(options.input, options.output)) {
+    std::cerr << "etbtool: " << options.output << " is the same file as " << options.input
+              << "; nothing written\n";
+    return kExitUsage;
+  }
   const LoadedTable loaded = LoadAnnotationFile(module, options.input, options.model);
   PrintFetchFailures(loaded, std::cerr);
   PrintTraces(loaded, std::cerr);
@@ -31,7 +36,7 @@ int RunExport(const LoadedModule& module, const ExportOptions& options, std::ost
     }
   }
   if (!file.Commit()) {
-    std::cerr << "etbtool: cannot write " << file.error() << '\n';
+    PrintWriteFailure("write", options.output, std::cerr);
     return kExitFailure;
   }
   out << "exported: " << count << (count == 1 ? " entry" : " entries") << " to " << options.output

@@ -3,7 +3,9 @@
 #include <sstream>
 
 #include "Commands.h"
+#include "OutputFile.h"
 #include "TableImport.h"
+#include "standin/FileFailure.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/Structure.h"
 
@@ -20,6 +22,11 @@ bool LooksLikeJson(const std::string& bytes) {
 }  // namespace
 
 int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out) {
+  if (IsSameFile(options.input, options.output)) {
+    std::cerr << "etbtool: " << options.output << " is the same file as " << options.input
+              << "; nothing written\n";
+    return kExitUsage;
+  }
   std::ifstream in(options.input, std::ios::binary);
   std::stringstream bytes;
   if (!in || !(bytes << in.rdbuf())) {
@@ -45,11 +52,13 @@ int RunImport(const LoadedModule& module, const ImportOptions& options, std::ost
   for (const ImportedEntry& imported : entries) table->AddEntry(NewHostEntry(imported));
   du::SmartPtr<znloader::AnnotationParser> saver;
   bool saved = false;
+  standin::TakeFileFailure();
   if (module.Create("saver", "annotation", "etb", saver)) {
     saved = saver->SaveAnnotationTable(table, du::SmartPtr<znk::AnnoSetTableEntry>(),
                                        options.output, true, options.convert);
   }
   if (!saved) {
+    PrintWriteFailure("save", options.output, std::cerr);
     out << "failure: " << options.output << " was not saved\n";
     return kExitFailure;
   }

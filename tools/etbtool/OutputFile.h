@@ -1,30 +1,38 @@
 #pragma once
 
 #include <cstdio>
+#include <ostream>
 #include <string>
+
+#include "standin/ReplacedFile.h"
 
 namespace etbtool {
 
-// A file written beside its target and moved over it only when complete, so that a failure
-// leaves an existing target as it was.
+// The file a command writes, the way the host writes its own (standin::ReplacedFile): whole or
+// not at all, through links, keeping the target's permissions, on the disk before it counts.
 class OutputFile {
  public:
-  explicit OutputFile(std::string target);
+  explicit OutputFile(const std::string& target);
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
-  ~OutputFile();  // without Commit, the partial file goes
+  ~OutputFile();
 
-  // Null when the temporary file could not be made (see error()).
+  // Null when the new file could not be made.
   std::FILE* stream() const { return stream_; }
-  // Flushes, syncs and renames over the target; false with error() on any failure.
+  // False with the reason from standin::TakeFileFailure on any failure.
   bool Commit();
-  const std::string& error() const { return error_; }
 
  private:
-  std::string target_;
-  std::string temporary_;
+  standin::ReplacedFile file_;
   std::FILE* stream_ = nullptr;
-  std::string error_;
 };
+
+// Whether two paths name one file (links followed); false when either does not exist.
+bool IsSameFile(const std::string& a, const std::string& b);
+
+// Why writing `target` failed, from what the host noted, as one line on `err`: "etbtool: cannot
+// save t.etb: No space left on device", naming the file the failing step worked on when it is
+// another (a backup, a temporary file).
+void PrintWriteFailure(const char* verb, const std::string& target, std::ostream& err);
 
 }  // namespace etbtool

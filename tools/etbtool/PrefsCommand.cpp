@@ -5,9 +5,11 @@
 #include "AnnotationLoad.h"
 #include "Commands.h"
 #include "JsonReport.h"
+#include "OutputFile.h"
 #include "PhaseStats.h"
 #include "TablePrinter.h"
 #include "TimedWork.h"
+#include "standin/FileFailure.h"
 #include "standin/PreferenceStore.h"
 
 namespace etbtool {
@@ -110,12 +112,14 @@ int Export(const LoadedModule& module, const PrefsOptions& options, std::ostream
   }
   du::SmartPtr<znloader::AnnotationParser> saver;
   bool saved = false;
+  standin::TakeFileFailure();
   if (module.Create("saver", "annotation", "etb", saver)) {
     const TimedSave timed(count, options.file);
     saved = saver->SaveAnnotationTable(copies, du::SmartPtr<znk::AnnoSetTableEntry>(), options.file,
                                        true, false);
   }
   PhaseStats::Get().Start("output");
+  if (!saved) PrintWriteFailure("save", options.file, std::cerr);
   out << (saved ? "exported: " : "failure: the save returned false: ") << count
       << (count == 1 ? " entry" : " entries") << " to " << options.file << '\n';
   PhaseStats::Get().Start("teardown");  // the lists go as this returns

@@ -2,8 +2,10 @@
 
 #include "AnnotationLoad.h"
 #include "Commands.h"
+#include "OutputFile.h"
 #include "PhaseStats.h"
 #include "TimedWork.h"
+#include "standin/FileFailure.h"
 
 namespace etbtool {
 
@@ -32,6 +34,7 @@ int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream
     return kExitUsage;
   }
   bool saved = false;
+  standin::TakeFileFailure();  // what the load noted is no reason for the save's failure
   {
     const TimedSave timed(count, options.output);
     saved = options.defaultTable
@@ -40,6 +43,7 @@ int RunSave(const LoadedModule& module, const SaveOptions& options, std::ostream
                                              options.convert);
   }
   PhaseStats::Get().Start("output");
+  if (!saved) PrintWriteFailure("save", options.output, std::cerr);
   out << (saved ? "saved: " : "failure: the save returned false: ") << options.output << " ("
       << count << (count == 1 ? " entry" : " entries") << " loaded)\n";
   PhaseStats::Get().Start("teardown");  // the table goes as this returns

@@ -6,6 +6,7 @@
 #include "ModuleLoader.h"
 #include "PhaseStats.h"
 #include "standin/HostTemp.h"
+#include "standin/Temporaries.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ int Run(int argc, char** argv, bool& stats) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // An interrupted command leaves no temporary file or folder behind.
+  standin::RemoveTemporariesOnSignals();
   bool stats = false;
   try {
     const int status = Run(argc, argv, stats);
@@ -81,5 +84,6 @@ int main(int argc, char** argv) {
   } catch (...) {
     std::cerr << "etbtool: unexpected failure\n";
   }
+  standin::RemoveHostTempDir();
   return etbtool::kExitUsage;
 }
