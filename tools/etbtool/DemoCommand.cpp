@@ -1,5 +1,6 @@
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -7,10 +8,12 @@
 #include "AnnotationLoad.h"
 #include "Commands.h"
 #include "DemoSamples.h"
+#include "OutputFile.h"
 #include "TablePrinter.h"
 #include "TerminalText.h"
 #include "du/FileSystem.h"
 #include "standin/ComponentWords.h"
+#include "standin/Temporaries.h"
 
 namespace etbtool {
 
@@ -30,24 +33,31 @@ class TourFolder {
  public:
   TourFolder() {
     std::string pattern = du::FileSystem::GetTempDir(false) + "/etbtool-demo-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    const standin::TerminationSignalsHeld held;  // an interrupted tour removes it too
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      path_ = pattern;
+      slot_ = standin::TrackTemporary(path_, true);
+    }
   }
   TourFolder(const TourFolder&) = delete;
   TourFolder& operator=(const TourFolder&) = delete;
   ~TourFolder() {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    standin::ForgetTemporary(slot_);
   }
   // Writes a file into the folder; empty when that failed.
   std::string Write(const std::string& name, const std::string& bytes) const {
+    if (path_.empty()) return std::string();
     const std::string file = path_ + "/" + name;
-    std::ofstream stream(file, std::ios::binary);
-    stream << bytes;
-    return !path_.empty() && stream.good() ? file : std::string();
+    OutputFile output(file);
+    if (output.stream() != nullptr) std::fwrite(bytes.data(), 1, bytes.size(), output.stream());
+    return output.Commit() ? file : std::string();
   }
 
  private:
   std::string path_;
+  standin::TemporarySlot slot_ = -1;
 };
 
 void PrintWords(std::ostream& out, const Words& words) {
