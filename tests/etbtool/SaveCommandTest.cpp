@@ -87,7 +87,7 @@ void ExpectEveryWriterSays(const ScratchDir& dir, const std::string& target,
   for (const auto& [command, verb] : commands) {
     const testing_support::ToolRun run = Etbtool(command + " '" + target + "'");
     EXPECT_EQ(run.status, 1) << command;
-    EXPECT_NE(run.err.find("etbtool: cannot " + verb + " " + target + ": " + reason),
+    EXPECT_NE(run.err.find("etbtool: cannot " + verb + " " + target + ": " + reason + "\n"),
               std::string::npos)
         << command << "\n"
         << run.err;
