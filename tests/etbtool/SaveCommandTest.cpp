@@ -71,26 +71,26 @@ TEST(EtbtoolSave, MistakesAndFailuresHaveTheirExitStatus) {
   }
 }
 
-// Every command that writes a file says why it could not, naming the target and the system's
-// reason, and leaves nothing beside it.
+// Every command that writes a file says why it could not, naming the target, the system's reason
+// and, for the saves, `backup` when making the backup failed.
 void ExpectEveryWriterSays(const ScratchDir& dir, const std::string& target,
-                           const std::string& reason) {
+                           const std::string& reason, const std::string& backup = "") {
   const std::string in = dir.Write("in.etb", kInput);
   const std::string csv = dir.path() + "/in.csv";
   ASSERT_EQ(Etbtool("export '" + in + "' '" + csv + "' --format csv").status, 0);
+  const std::string saveFailure = "etbtool: cannot save " + target + ": " + reason +
+                                  (backup.empty() ? "" : " (" + backup + ")") + "\n";
   const std::pair<std::string, std::string> commands[] = {
-      {"save '" + in + "'", "save"},
-      {"import '" + csv + "'", "save"},
-      {"prefs export --store '" + dir.path() + "/store.json'", "save"},
-      {"export --format json '" + in + "'", "write"},
+      {"save '" + in + "'", saveFailure},
+      {"import '" + csv + "'", saveFailure},
+      {"prefs export --store '" + dir.path() + "/store.json'", saveFailure},
+      {"export --format json '" + in + "'",
+       "etbtool: cannot write " + target + ": " + reason + "\n"},
   };
-  for (const auto& [command, verb] : commands) {
+  for (const auto& [command, failure] : commands) {
     const testing_support::ToolRun run = Etbtool(command + " '" + target + "'");
     EXPECT_EQ(run.status, 1) << command;
-    EXPECT_NE(run.err.find("etbtool: cannot " + verb + " " + target + ": " + reason + "\n"),
-              std::string::npos)
-        << command << "\n"
-        << run.err;
+    EXPECT_NE(run.err.find(failure), std::string::npos) << command << "\n" << run.err;
   }
 }
 
@@ -119,7 +119,7 @@ TEST(EtbtoolSave, SavesOntoAFullDiskSayWhyAndKeepTheBackups) {
   while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
   }
   filler.close();
-  ExpectEveryWriterSays(dir, target, "No space left on device");
+  ExpectEveryWriterSays(dir, target, "No space left on device", target + ".1");
   for (int save = 0; save < 11; ++save)
     Etbtool("save '" + dir.path() + "/in.etb' '" + target + "'");
   EXPECT_EQ(ReadFile(target), "v1\n");
