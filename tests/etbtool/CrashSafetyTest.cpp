@@ -14,8 +14,6 @@
 
 #include "ScratchDir.h"
 
-extern char** environ;
-
 namespace {
 
 using testing_support::ReadFile;
