@@ -8,12 +8,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <thread>
 
 #include "ScratchDir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -24,7 +23,10 @@ using Clock = std::chrono::steady_clock;
 pid_t StartSave(const std::string& in, const std::string& out, const std::string& tempDir) {
   const std::string tmpdir = "TMPDIR=" + tempDir;
   std::vector<char*> env;
-  for (char** variable = environ; *variable != nullptr; ++variable) env.push_back(*variable);
+  // Replaced, not added: getenv answers the first TMPDIR, and a killed run cannot clean up.
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (std::strncmp(*variable, "TMPDIR=", 7) != 0) env.push_back(*variable);
+  }
   env.push_back(const_cast<char*>(tmpdir.c_str()));
   env.push_back(nullptr);
   const char* argv[] = {ETBTOOL_PATH, "save", in.c_str(), out.c_str(), nullptr};

@@ -23,8 +23,10 @@ struct ToolRun {
 
 // Runs etbtool with `arguments` (already quoted for the shell).
 inline ToolRun Etbtool(const std::string& arguments) {
-  char errPath[] = "/tmp/etbtool-err-XXXXXX";
-  const int errFd = ::mkstemp(errPath);
+  const char* tmpdir = std::getenv("TMPDIR");
+  std::string errPath =
+      std::string(tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp") + "/etbtool-err-XXXXXX";
+  const int errFd = ::mkstemp(errPath.data());
   if (errFd >= 0) ::close(errFd);
   const std::string command = std::string(ETBTOOL_PATH) + " " + arguments + " 2>'" + errPath + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
@@ -34,12 +36,12 @@ inline ToolRun Etbtool(const std::string& arguments) {
     out.append(buffer, got);
   const int status = ::pclose(pipe);
   std::string err;
-  if (FILE* errFile = std::fopen(errPath, "rb")) {
+  if (FILE* errFile = std::fopen(errPath.c_str(), "rb")) {
     while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, errFile))
       err.append(buffer, got);
     std::fclose(errFile);
   }
-  ::unlink(errPath);
+  ::unlink(errPath.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
 }
 

@@ -11,6 +11,15 @@ nlohmann::ordered_json Text(const du::Symbol& symbol) {
   return std::string(symbol.c_str(), symbol.length());
 }
 
+// An object with room for `members`. Ordered objects keep their members in a vector that copies
+// every member as it grows (the keys are const, so nothing moves), and a member can be megabytes
+// of text or a whole table.
+nlohmann::ordered_json Object(std::size_t members) {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  object.get_ref<nlohmann::ordered_json::object_t&>().reserve(members);
+  return object;
+}
+
 nlohmann::ordered_json ReportJson(const LoadReport& report) {
   nlohmann::ordered_json result = {{"result", report.success ? "success" : "failure"}};
   if (!report.success) result["message"] = report.message;
@@ -20,26 +29,29 @@ nlohmann::ordered_json ReportJson(const LoadReport& report) {
 }  // namespace
 
 nlohmann::ordered_json EntryJson(const znk::AnnoSetTableEntry& entry) {
-  return {{"componentId", entry.GetCompId()},
-          {"componentName", Text(entry.GetCompName())},
-          {"propertyName", Text(entry.GetPropName())},
-          {"propertyValue", Text(entry.GetCombinedPropValueAndListString())},
-          {"name", Text(entry.GetName())},
-          {"file", Text(entry.file)},
-          {"annotationType", entry.annotationType},
-          {"accessState", entry.accessState},
-          {"secondState", entry.secondState},
-          {"comment", Text(entry.comment)},
-          {"extraText1", Text(entry.extraText1)},
-          {"extraText2", Text(entry.extraText2)},
-          {"sessionAstFile", Text(entry.sessionAstFile)},
-          {"isPreference", entry.isPreference},
-          {"hasColor", entry.hasColor},
-          {"color", entry.color.GetAsHexUI()}};
+  nlohmann::ordered_json json = Object(16);
+  json["componentId"] = entry.GetCompId();
+  json["componentName"] = Text(entry.GetCompName());
+  json["propertyName"] = Text(entry.GetPropName());
+  json["propertyValue"] = Text(entry.GetCombinedPropValueAndListString());
+  json["name"] = Text(entry.GetName());
+  json["file"] = Text(entry.file);
+  json["annotationType"] = entry.annotationType;
+  json["accessState"] = entry.accessState;
+  json["secondState"] = entry.secondState;
+  json["comment"] = Text(entry.comment);
+  json["extraText1"] = Text(entry.extraText1);
+  json["extraText2"] = Text(entry.extraText2);
+  json["sessionAstFile"] = Text(entry.sessionAstFile);
+  json["isPreference"] = entry.isPreference;
+  json["hasColor"] = entry.hasColor;
+  json["color"] = entry.color.GetAsHexUI();
+  return json;
 }
 
 nlohmann::ordered_json LoadJson(const LoadedTable& loaded, bool summaryOnly) {
-  nlohmann::ordered_json document = ReportJson(loaded.report);
+  nlohmann::ordered_json document = Object(7);  // with the "zipResult" of SessionJson
+  document.update(ReportJson(loaded.report));
   unsigned int count = 0;
   loaded.table->GetNumEntries(count);
   if (summaryOnly) {
@@ -90,6 +102,15 @@ nlohmann::ordered_json SessionJson(const LoadedSession& loaded) {
 
 std::string Dump(const nlohmann::ordered_json& document) {
   return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+void PrintJson(std::ostream& out, const nlohmann::ordered_json& document) {
+  // The writer behind both dump() and the library's operator<<, given Dump's replacing handler.
+  nlohmann::detail::serializer<nlohmann::ordered_json> serializer(
+      nlohmann::detail::output_adapter<char>(out), ' ',
+      nlohmann::ordered_json::error_handler_t::replace);
+  serializer.dump(document, true, false, 2);
+  out << '\n';
 }
 
 }  // namespace etbtool

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 
 #include "AnnotationLoad.h"
@@ -16,5 +17,7 @@ nlohmann::ordered_json LoadJson(const LoadedTable& loaded, bool summaryOnly);
 // The load document of the session's ETB load, with "zipResult" for the zip loader's report.
 nlohmann::ordered_json SessionJson(const LoadedSession& loaded);
 std::string Dump(const nlohmann::ordered_json& document);
+// Dump's text and a line break, written to `out` as it is made: no copy of the whole document.
+void PrintJson(std::ostream& out, const nlohmann::ordered_json& document);
 
 }  // namespace etbtool

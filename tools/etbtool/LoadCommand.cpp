@@ -13,7 +13,7 @@ int RunLoad(const LoadedModule& module, const LoadOptions& options, std::ostream
   PrintFetchFailures(loaded, std::cerr);
   PhaseStats::Get().Start("output");
   if (options.json) {
-    out << Dump(LoadJson(loaded, options.summary)) << '\n';
+    PrintJson(out, LoadJson(loaded, options.summary));
   } else {
     PrintLoad(out, loaded, options.summary);
     // Without JSON, trace lines go where the host's tracer writes: standard error.

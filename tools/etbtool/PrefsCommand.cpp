@@ -37,7 +37,7 @@ int Show(const LoadedModule& module, const PrefsOptions& options, std::ostream& 
   const LoadedTable loaded = LoadPreferenceList(module);
   PhaseStats::Get().Start("output");
   if (options.json) {
-    out << Dump(LoadJson(loaded, false)) << '\n';
+    PrintJson(out, LoadJson(loaded, false));
   } else {
     PrintLoad(out, loaded, false);
   }

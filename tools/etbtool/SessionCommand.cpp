@@ -13,7 +13,7 @@ int RunSession(const LoadedModule& module, const LoadOptions& options, std::ostr
   PrintFetchFailures(loaded, std::cerr);
   PhaseStats::Get().Start("output");
   if (options.json) {
-    out << Dump(SessionJson(loaded)) << '\n';
+    PrintJson(out, SessionJson(loaded));
   } else {
     PrintSession(out, loaded);
     PrintTraces(loaded, std::cerr);

@@ -2,6 +2,7 @@
 
 #include <iomanip>
 #include <string>
+#include <string_view>
 
 #include "TerminalText.h"
 #include "znk/ComponentNode.h"
@@ -10,9 +11,10 @@ namespace etbtool {
 
 namespace {
 
-// One cell of `width` terminal columns, cut or padded as FitToWidth does.
+// One cell of `width` terminal columns, cut or padded as FitToWidth does, read in place: a
+// text can be far longer than any cell.
 std::string Cell(const du::Symbol& symbol, std::size_t width, bool pad = true) {
-  return FitToWidth(symbol.safe_c_str(), width, pad);
+  return FitToWidth(std::string_view(symbol.safe_c_str(), symbol.length()), width, pad);
 }
 
 // 79 columns, so that no terminal of 80 wraps a line: #, id, component, property, value, name,

@@ -2,7 +2,6 @@
 
 #include <clocale>
 #include <cwchar>
-#include <vector>
 
 #include "TextForms.h"
 
@@ -48,51 +47,58 @@ char32_t CodePoint(const unsigned char* bytes, std::size_t length) {
   return point;
 }
 
-struct Glyph {
-  std::string bytes;
-  std::size_t columns;
-};
-
 }  // namespace
 
-std::string FitToWidth(const std::string& text, std::size_t width, bool pad) {
+std::string FitToWidth(std::string_view text, std::size_t width, bool pad) {
   static const Utf8Widths widths;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  std::vector<Glyph> shown;
-  std::size_t total = 0;
+  // Texts can be megabytes long and a cell shows a few characters of them, so the characters
+  // are read only until the text proves wider than the cell. Until then `shown` holds them as
+  // they are shown, and `cut` marks the end of those that fit beside an ellipsis: a wide
+  // character that does not fit whole goes, and so do the combining characters after it.
+  const std::size_t room = width > 0 ? width - 1 : 0;
+  std::string shown;
+  std::size_t columns = 0;
+  std::size_t cut = std::string::npos;
+  std::size_t cutColumns = 0;
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t length = Utf8SequenceAt(bytes, i, text.size());
-    if (length == 0) {
-      shown.push_back({kReplacement, 1});
-      ++i;
-      continue;
+    const char* glyph = kReplacement;
+    std::size_t glyphColumns = 1;
+    if (length > 0) {
+      const char32_t point = CodePoint(bytes + i, length);
+      if (point == U'\n') {
+        glyph = kLineBreak;
+      } else if (point < 0x20 || point == 0x7F) {
+        glyph = " ";
+      } else {
+        glyph = nullptr;
+        glyphColumns = widths.Columns(point);
+      }
     }
-    const char32_t point = CodePoint(bytes + i, length);
-    if (point == U'\n') {
-      shown.push_back({kLineBreak, 1});
-    } else if (point < 0x20 || point == 0x7F) {
-      shown.push_back({" ", 1});
+    if (cut == std::string::npos && columns + glyphColumns > room) {
+      cut = shown.size();
+      cutColumns = columns;
+    }
+    columns += glyphColumns;
+    if (columns > width) {
+      shown.resize(cut);
+      columns = cutColumns;
+      if (width > 0) {
+        shown += kEllipsis;
+        ++columns;
+      }
+      break;
+    }
+    if (glyph != nullptr) {
+      shown += glyph;
     } else {
-      shown.push_back({text.substr(i, length), widths.Columns(point)});
+      shown.append(text.data() + i, length);
     }
-    total += shown.back().columns;
-    i += length;
+    i += length == 0 ? 1 : length;
   }
-  // Too wide: as many characters as fit beside the ellipsis; a wide character that does not
-  // fit whole goes, and so do the combining characters after it.
-  const std::size_t room = total > width && width > 0 ? width - 1 : width;
-  std::string fitted;
-  std::size_t used = 0;
-  for (const Glyph& character : shown) {
-    if (used + character.columns > room) break;
-    fitted += character.bytes;
-    used += character.columns;
-  }
-  if (total > width && width > 0) {
-    fitted += kEllipsis;
-    ++used;
-  }
-  return pad ? fitted + std::string(width - used, ' ') : fitted;
+  if (pad) shown.append(width - columns, ' ');
+  return shown;
 }
 
 }  // namespace etbtool

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Text as a terminal shows it: how many columns it takes, and how it is cut to a width.
 namespace etbtool {
@@ -9,7 +10,8 @@ namespace etbtool {
 // `text` on one line in at most `width` terminal columns: line breaks shown as U+23CE, other
 // control characters as blanks, bytes that start no valid UTF-8 sequence as U+FFFD; cut with
 // an ellipsis when wider, padded with blanks to exactly `width` when `pad`. Columns are those
-// the C library's wcwidth gives: two for wide characters, none for combining ones.
-std::string FitToWidth(const std::string& text, std::size_t width, bool pad = true);
+// the C library's wcwidth gives: two for wide characters, none for combining ones. Reads no
+// further into `text` than the character that makes it too wide.
+std::string FitToWidth(std::string_view text, std::size_t width, bool pad = true);
 
 }  // namespace etbtool
