@@ -1,17 +1,15 @@
 // Two hundred saves killed at random moments leave the target complete: the old content or the new
 // one, never a mix. The killed etbtool runs with its temporary folder inside the scratch folder.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <thread>
 
+#include "EtbtoolRun.h"
 #include "ScratchDir.h"
 
 namespace {
@@ -20,24 +18,9 @@ using testing_support::ReadFile;
 using testing_support::ScratchDir;
 using Clock = std::chrono::steady_clock;
 
+// The killed runs cannot clean up: their temporaries go into the scratch folder.
 pid_t StartSave(const std::string& in, const std::string& out, const std::string& tempDir) {
-  const std::string tmpdir = "TMPDIR=" + tempDir;
-  std::vector<char*> env;
-  // Replaced, not added: getenv answers the first TMPDIR, and a killed run cannot clean up.
-  for (char** variable = environ; *variable != nullptr; ++variable) {
-    if (std::strncmp(*variable, "TMPDIR=", 7) != 0) env.push_back(*variable);
-  }
-  env.push_back(const_cast<char*>(tmpdir.c_str()));
-  env.push_back(nullptr);
-  const char* argv[] = {ETBTOOL_PATH, "save", in.c_str(), out.c_str(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  posix_spawn(&pid, ETBTOOL_PATH, &actions, nullptr, const_cast<char**>(argv), env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
+  return testing_support::StartEtbtool({"save", in, out}, tempDir);
 }
 
 TEST(CrashSafety, AKilledSaveLeavesTheOldOrTheNewTargetWhole) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
 #include "EtbtoolRun.h"
@@ -111,6 +112,8 @@ TEST(EtbtoolSave, SavesOntoAFullDiskSayWhyAndKeepTheBackups) {
   if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
     GTEST_SKIP() << "no small file system to fill here (mount: " << std::strerror(errno) << ")";
   }
+  const std::unique_ptr<const char, void (*)(const char*)> mounted(
+      disk.c_str(), [](const char* path) { ::umount2(path, MNT_DETACH); });
   const std::string target = disk + "/t.etb";
   dir.Write("disk/t.etb", "v1\n");
   dir.Write("disk/t.etb.1", "old backup\n");
@@ -129,7 +132,6 @@ TEST(EtbtoolSave, SavesOntoAFullDiskSayWhyAndKeepTheBackups) {
     left.insert(entry.path().filename().string());
   }
   EXPECT_EQ(left, (std::set<std::string>{"filler", "t.etb", "t.etb.1"}));
-  ::umount2(disk.c_str(), MNT_DETACH);
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace testing_support {
 
 struct ToolRun {
@@ -45,8 +43,8 @@ inline ToolRun Etbtool(const std::string& arguments) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
 }
 
-// Starts etbtool with `arguments`, its output thrown away and its TMPDIR `tempDir` (in place of
-// any it would inherit), and answers its process id.
+// Starts etbtool with `arguments`, its output thrown away and its TMPDIR `tempDir`, and answers
+// its process id. TMPDIR is replaced, not added: getenv answers the first one.
 inline pid_t StartEtbtool(const std::vector<std::string>& arguments, const std::string& tempDir) {
   const std::string tmpdir = "TMPDIR=" + tempDir;
   std::vector<char*> env;
