@@ -1,6 +1,5 @@
 #include "du/FileSystem.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "FaultPoints.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
+#include "standin/InputFile.h"
 #include "standin/Progress.h"
 
 namespace {
@@ -76,14 +76,19 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// Copies the bytes of `from` into the open, empty file `to`; false on any read or write error.
+// Copies the bytes of `from` into the open, empty file `to`; false on any read or write error,
+// and at once for a `from` that is no regular file (a FIFO without a writer must not hold a save).
 // The kernel copies without a trip through user memory where it can (copy_file_range); files on
 // file systems that do not support it are copied block by block.
 bool CopyBytes(const std::string& from, int to) {
-  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) return false;
+  const standin::InputFile input = standin::OpenInputFile(from);
+  if (input.fd < 0) {
+    errno = input.error;
+    return false;
+  }
+  const int source = input.fd;
   struct stat info {};
-  bool ok = ::fstat(source, &info) == 0 && S_ISREG(info.st_mode);
+  bool ok = ::fstat(source, &info) == 0;
   if (ok && Faulted(standin::FileSystemOperation::kCopyWrite)) {
     std::vector<char> half(std::size_t(info.st_size / 2));
     if (::pread(source, half.data(), half.size(), 0) > 0) WriteAll(to, half.data(), half.size());
