@@ -10,6 +10,7 @@
 #include "du/ZipReader.h"
 #include "standin/InputLimits.h"
 #include "standin/LineFaults.h"
+#include "standin/PreferenceStore.h"
 #include "standin/TraceCapture.h"
 
 namespace {
@@ -80,6 +81,8 @@ TEST(HostReaders, RefuseAFifoOrAFolderAtOnce) {
       errno = 0;
       EXPECT_FALSE(du::FileSystem::CopyFile(path, dir.path() + "/copy"));
       EXPECT_EQ(errno, path == fifo ? EINVAL : EISDIR);
+      EXPECT_EQ(standin::UsePreferenceStore(path),
+                path == fifo ? "not a regular file (a FIFO)" : "is a directory");
     };
     EXPECT_TRUE(DoneWithoutAWriter(fifo, readAll)) << "a read waited for a writer";
   }
