@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (finding.line < lastLine || finding.line < 1) fuzzhost::Fail(kTarget, "lines out of order");
     lastLine = finding.line;
   });
-  if (!checker.Check(path)) fuzzhost::Fail(kTarget, "the checker could not read the file");
+  if (!checker.Check(path).empty()) fuzzhost::Fail(kTarget, "the checker could not read the file");
   if (lastLine > checker.lines()) fuzzhost::Fail(kTarget, "a finding past the last line");
   if (std::size_t(checker.records()) != LoadedRecords(path, converting)) {
     fuzzhost::Fail(kTarget, "the checker and the loader count different records");

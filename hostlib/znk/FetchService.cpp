@@ -1,11 +1,9 @@
 // The stand-in's fetch: FileParser::GetFile puts the source into the download cache at once and
 // queues the completion; the host delivers it when it pumps.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "du/FileSystem.h"
 #include "du/SmartPtr.h"
 #include "standin/Fetch.h"
+#include "standin/InputFile.h"
 #include "znloader/FileParser.h"
 
 namespace {
@@ -53,20 +52,18 @@ std::string LocalPathOf(const std::string& url) {
   return url.find("://") == std::string::npos ? url : std::string();
 }
 
-// Why `source` cannot be fetched, in a user's words; "" when it is a readable regular file.
+// Why `source` cannot be fetched, in a user's words; "" when it is a readable regular file. The
+// check never waits, so a FIFO without a writer fails the fetch instead of stopping the host.
 std::string Unfetchable(const std::string& source) {
   if (source.empty()) return "not a local file";
-  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return "no such file";
-    if (errno == EACCES || errno == EPERM) return "permission denied";
-    return std::strerror(errno);
+  const standin::InputFile input = standin::OpenInputFile(source);
+  if (input.fd >= 0) {
+    ::close(input.fd);
+    return "";
   }
-  struct stat info {};
-  const bool isFile = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  ::close(fd);
-  if (isFile) return "";
-  return S_ISDIR(info.st_mode) ? "is a directory" : "not a regular file";
+  if (input.error == ENOENT || input.error == ENOTDIR) return "no such file";
+  if (input.error == EACCES || input.error == EPERM) return "permission denied";
+  return input.reason;
 }
 
 // The cached copy's name. It always ends in an extension of its own, so that a loader that

@@ -1,10 +1,12 @@
 #include "znk/World.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "dp/ZnTracer.h"
 #include "du/FileSystem.h"
 #include "standin/FileFailure.h"
+#include "standin/InputFile.h"
 #include "standin/InputLimits.h"
 #include "standin/PreferenceStore.h"
 
@@ -44,20 +47,28 @@ const dp::ZnTracer kWorldTracer("znk", "World");
 
 std::atomic<std::uint64_t> storeSizeLimit{std::uint64_t{256} << 20};
 
-// The file's bytes, or false when there are more than the limit. A regular file says its size
-// first; special ones (a pipe, a device) do not, so the reading itself stops.
-bool ReadAtMost(const std::string& path, std::ifstream& file, std::uint64_t limit,
-                std::string& text) {
-  std::error_code error;
-  const std::uint64_t size = std::filesystem::file_size(path, error);
-  if (!error && size > limit) return false;
-  if (!error) text.reserve(std::size_t(size));
+// The system's reason for the failure just seen.
+std::string SystemReason() { return std::strerror(errno != 0 ? errno : EIO); }
+
+// Reads the file's bytes into `text` and answers why it cannot: "" when it could. The size is
+// known first; the reading itself stops too, for a file that grows meanwhile.
+std::string ReadAtMost(int fd, std::uint64_t limit, std::string& text) {
+  const auto tooLarge = [limit] {
+    return "larger than the store limit of " + std::to_string(limit) + " bytes";
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return SystemReason();
+  if (std::uint64_t(info.st_size) > limit) return tooLarge();
+  text.reserve(std::size_t(info.st_size));
   std::vector<char> block(std::size_t{1} << 16);
-  while (file.read(block.data(), std::streamsize(block.size())) || file.gcount() > 0) {
-    text.append(block.data(), std::size_t(file.gcount()));
-    if (text.size() > limit) return false;
+  for (;;) {
+    const ssize_t got = ::read(fd, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return SystemReason();
+    if (got == 0) return "";
+    text.append(block.data(), std::size_t(got));
+    if (text.size() > limit) return tooLarge();
   }
-  return true;
 }
 
 // Writes the store through the host's file operations: a temporary file, then a copy that is
@@ -66,7 +77,7 @@ bool ReadAtMost(const std::string& path, std::ifstream& file, std::uint64_t limi
 std::string WriteStore(const std::string& path, const std::string& text) {
   standin::TakeFileFailure();
   const std::string temporary = du::FileSystem::MkTempFile(nullptr, "store-", ".json");
-  if (temporary.empty()) return "no temporary file: " + standin::TakeFileFailure().Reason();
+  if (temporary.empty()) return "no temporary file: " + standin::TakeFileFailure().reason;
   errno = 0;
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
   out << text;
@@ -76,7 +87,7 @@ std::string WriteStore(const std::string& path, const std::string& text) {
     problem =
         std::string("cannot write a temporary copy: ") + std::strerror(errno != 0 ? errno : EIO);
   } else if (!du::FileSystem::CopyFile(temporary, path)) {
-    problem = standin::TakeFileFailure().Reason();
+    problem = standin::TakeFileFailure().reason;
   }
   du::FileSystem::Unlink(temporary, false);
   return problem;
@@ -131,12 +142,18 @@ std::string UsePreferenceStore(const std::string& path) {
   store.path = path;
   store.savable = true;
   if (path.empty()) return "";
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return "";  // no store yet: an empty one
-  std::string text;
-  if (const std::uint64_t limit = storeSizeLimit.load(); !ReadAtMost(path, file, limit, text)) {
+  const standin::InputFile input = standin::OpenInputFile(path);
+  if (input.error == ENOENT) return "";  // no store yet: an empty one
+  if (input.fd < 0) {
     store.savable = false;
-    return "larger than the store limit of " + std::to_string(limit) + " bytes";
+    return input.reason;
+  }
+  std::string text;
+  std::string problem = ReadAtMost(input.fd, storeSizeLimit.load(), text);
+  ::close(input.fd);
+  if (!problem.empty()) {
+    store.savable = false;
+    return problem;
   }
   try {
     store::FromText(text, *world->GetPreferences());

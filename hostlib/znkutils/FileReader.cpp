@@ -1,7 +1,5 @@
 #include "du/FileReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "standin/InputFile.h"
 #include "standin/Progress.h"
 
 namespace {
@@ -32,14 +31,9 @@ FileReader::~FileReader() { Close(); }
 bool FileReader::Open(const Symbol& path, int /*mode*/, unsigned int blockSize) {
   Close();
   if (path.IsNull()) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  fd_ = fd;
+  const standin::InputFile input = standin::OpenInputFile(path.c_str());
+  if (input.fd < 0) return false;
+  fd_ = input.fd;
   blockSize_ = std::max<std::size_t>(blockSize, kMinimumBlockSize);
   return true;
 }

@@ -1,6 +1,5 @@
 #include "du/FileSystem.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "standin/FileFailure.h"
 #include "standin/FileSystemFaults.h"
 #include "standin/HostTemp.h"
+#include "standin/InputFile.h"
 #include "standin/Progress.h"
 #include "standin/ReplacedFile.h"
 #include "standin/Temporaries.h"
@@ -70,29 +70,18 @@ std::string SystemTempDir() {
   return dir;
 }
 
-// Opens a file to read without waiting for a writer (a FIFO would block forever) and answers -1
-// with errno, or kNotRegularFile, for what is not a regular file.
-int OpenRegularFile(const std::string& path, int& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info {};
-  error = fd < 0 || ::fstat(fd, &info) != 0 ? errno
-          : S_ISDIR(info.st_mode)           ? EISDIR
-          : !S_ISREG(info.st_mode)          ? standin::kNotRegularFile
-                                            : 0;
-  if (fd >= 0 && error != 0) ::close(fd);
-  return error == 0 ? fd : -1;
-}
-
-// Copies the bytes of `from` into the new file `to`, or tells `to` why not. The kernel copies
+// Copies the bytes of `from` into the new file `to`, or tells `to` why not, at once for a `from`
+// that is no regular file (a FIFO without a writer must not hold a save). The kernel copies
 // without a trip through user memory where it can (copy_file_range); files on file systems that
 // do not support it are copied block by block.
 void CopyBytes(const std::string& from, standin::ReplacedFile& to) {
-  int error = 0;
-  const int source = OpenRegularFile(from, error);
-  if (source < 0) {
-    to.Fail(error, from);
+  const standin::InputFile input = standin::OpenInputFile(from);
+  if (input.fd < 0) {
+    // A write's failures read as the system words them; only a kind of file needs words of ours.
+    to.Fail(input.error, from, input.error == EINVAL ? input.reason : std::string());
     return;
   }
+  const int source = input.fd;
   struct stat info {};
   ::fstat(source, &info);
   if (Faulted(standin::FileSystemOperation::kCopyWrite)) {

@@ -33,12 +33,12 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-std::string standin::FileFailure::Reason() const {
-  return error == kNotRegularFile ? "not a regular file" : std::strerror(error != 0 ? error : EIO);
+void standin::NoteFileFailure(const std::string& path, const std::string& reason) {
+  lastFailure = FileFailure{path, reason};
 }
 
 void standin::NoteFileFailure(const std::string& path, int error) {
-  lastFailure = FileFailure{path, error != 0 ? error : EIO};
+  NoteFileFailure(path, std::strerror(error != 0 ? error : EIO));
 }
 
 standin::FileFailure standin::TakeFileFailure() { return std::exchange(lastFailure, {}); }
@@ -58,8 +58,7 @@ std::string standin::FollowLinks(std::string path) {
 
 standin::ReplacedFile::ReplacedFile(const std::string& target) : target_(FollowLinks(target)) {
   if (target_.empty()) {
-    failed_ = true;
-    NoteFileFailure(target, ELOOP);
+    Fail(ELOOP, target);
     return;
   }
   const fs::path path(target_);
@@ -81,10 +80,7 @@ standin::ReplacedFile::~ReplacedFile() {
 }
 
 bool standin::ReplacedFile::Step(bool done) {
-  if (!done && !failed_) {
-    failed_ = true;
-    NoteFileFailure(target_, errno);
-  }
+  if (!done) Fail(errno);
   return done;
 }
 
@@ -100,14 +96,19 @@ bool standin::ReplacedFile::Write(const char* data, std::size_t size) {
   return size == 0 && !failed_;
 }
 
-void standin::ReplacedFile::Fail(int error, const std::string& path) {
+void standin::ReplacedFile::Fail(int error, const std::string& path, const std::string& reason) {
   if (failed_) return;
   failed_ = true;
-  NoteFileFailure(path.empty() ? target_ : path, error);
+  error_ = error != 0 ? error : EIO;
+  NoteFileFailure(path.empty() ? target_ : path,
+                  reason.empty() ? std::string(std::strerror(error_)) : reason);
 }
 
 bool standin::ReplacedFile::Commit(bool durable) {
-  if (descriptor_ < 0) return false;
+  if (descriptor_ < 0) {
+    errno = error_;
+    return false;
+  }
   struct stat info {};
   const mode_t mode = mode_ >= 0                            ? mode_t(mode_)
                       : ::stat(target_.c_str(), &info) == 0 ? info.st_mode & 07777
@@ -116,7 +117,10 @@ bool standin::ReplacedFile::Commit(bool durable) {
                        (!durable || Step(::fsync(descriptor_) == 0));
   const bool closed = Step(::close(descriptor_) == 0);
   descriptor_ = -1;
-  if (!written || !closed || !Step(::rename(sibling_.c_str(), target_.c_str()) == 0)) return false;
+  if (!written || !closed || !Step(::rename(sibling_.c_str(), target_.c_str()) == 0)) {
+    errno = error_;
+    return false;
+  }
   sibling_.clear();
   return true;
 }

@@ -13,6 +13,7 @@
 
 #include "FaultPoints.h"
 #include "dp/ZnTracer.h"
+#include "standin/InputFile.h"
 #include "standin/InputLimits.h"
 
 namespace {
@@ -133,9 +134,14 @@ bool CopyMember(zip_file_t* member, int fd, zip_uint64_t declared) {
 namespace du {
 
 ZipReader::ZipReader(const std::string& archivePath) {
+  // libzip's own open would wait on a FIFO; it reads from a descriptor opened without waiting.
+  const standin::InputFile input = standin::OpenInputFile(archivePath);
+  if (input.fd < 0) return;
   int error = 0;
-  if (zip_t* zip = zip_open(archivePath.c_str(), ZIP_RDONLY, &error)) {
+  if (zip_t* zip = zip_fdopen(input.fd, 0, &error)) {
     archive_ = new OpenArchive{zip};
+  } else {
+    ::close(input.fd);  // libzip owns the descriptor only once it opened the archive
   }
 }
 

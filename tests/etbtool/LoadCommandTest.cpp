@@ -1,5 +1,6 @@
 // etbtool load end to end: the real executable, the real module, the contract's JSON document.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <clocale>
@@ -17,6 +18,7 @@ namespace {
 using nlohmann::json;
 using testing_support::Etb;
 using testing_support::Etbtool;
+using testing_support::ReadFile;
 using testing_support::ScratchDir;
 using testing_support::ToolRun;
 
@@ -116,6 +118,52 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
     EXPECT_EQ(document["entries"].size(), c.entries);
     EXPECT_EQ(run.err, c.why);
   }
+}
+
+// No command waits for a FIFO's writer, and each says what its input is: through the host's
+// fetch the load fails (exit 1); etbtool's own reads refuse it (exit 2), as they refuse a folder
+// or a missing file, and check --json puts the reason in an "error" member.
+TEST(EtbtoolInputs, NoCommandWaitsForAFifoAndEachSaysWhy) {
+  ScratchDir dir;
+  const std::string fifo = dir.path() + "/f.etb";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string missing = dir.path() + "/missing.etb";
+  const std::string isFifo = "not a regular file (a FIFO)";
+  const struct {
+    std::string command;  // the input follows it
+    std::string input;
+    std::string rest;
+    int status;
+    std::string says;  // stderr's first line: "etbtool: " says input ": " reason
+    std::string reason;
+  } cases[] = {
+      {"load", fifo, "", 1, "cannot fetch ", isFifo},
+      {"session", fifo, "", 1, "cannot fetch ", isFifo},
+      {"export", fifo, " " + dir.path() + "/out.csv --format csv", 1, "cannot fetch ", isFifo},
+      {"save", fifo, " " + dir.path() + "/out.etb", 1, "cannot fetch ", isFifo},
+      {"prefs import", fifo, " --store " + dir.path() + "/s.json", 1, "cannot fetch ", isFifo},
+      {"prefs show --store", fifo, "", 2, "", isFifo},
+      {"import", fifo, " " + dir.path() + "/out.etb", 2, "cannot read ", isFifo},
+      {"import", dir.path(), " " + dir.path() + "/out.etb", 2, "cannot read ", "is a directory"},
+      {"check", fifo, "", 2, "cannot read ", isFifo},
+      {"check", fifo, " --json", 2, "cannot read ", isFifo},
+      {"check", missing, "", 2, "cannot read ", "No such file or directory"},
+      {"check", missing, " --json", 2, "cannot read ", "No such file or directory"},
+      {"check", dir.path(), "", 2, "cannot read ", "is a directory"},
+      {"check", dir.path(), " --json", 2, "cannot read ", "is a directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command + " " + c.input + c.rest);
+    const ToolRun run = Etbtool(c.command + " '" + c.input + "'" + c.rest, 20);
+    EXPECT_EQ(run.status, c.status) << "137: killed at the deadline";
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+              "etbtool: " + c.says + c.input + ": " + c.reason);
+    EXPECT_EQ(run.out.find("failure") != std::string::npos, c.status == 1) << run.out;
+    if (c.rest != " --json") continue;
+    const json document = json::parse(run.out);
+    EXPECT_EQ(document, json({{"file", c.input}, {"error", c.reason}}));
+  }
+  EXPECT_EQ(ReadFile(dir.path() + "/out.etb"), "<missing>");
 }
 
 // The characters of a line of UTF-8 keyed by the terminal column each starts at, as the C

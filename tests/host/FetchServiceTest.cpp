@@ -6,6 +6,7 @@
 #include <csignal>
 #include <thread>
 
+#include "Fifo.h"
 #include "ScratchDir.h"
 #include "du/FileSystem.h"
 #include "du/SmartPtr.h"
@@ -14,6 +15,7 @@
 
 namespace {
 
+using testing_support::DoneWithoutAWriter;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
 
@@ -45,13 +47,18 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
   std::vector<Completion> done;
   du::SmartPtr<RecordingParser> parser(new RecordingParser(&done));
   const std::uint64_t first = parser->GetFile("file://" + source, false, du::Symbol::EMPTY);
-  for (const std::string& url :
-       {source, dir.path() + "/none", dir.path(), std::string("https://host/x")}) {
-    parser->GetFile(url, false, du::Symbol::EMPTY);
-  }
-  EXPECT_TRUE(done.empty()) << "nothing before the pump";
-  EXPECT_EQ(standin::PumpFetches(), 5U);
-  ASSERT_EQ(done.size(), 5U);
+  const std::string fifo = dir.path() + "/fifo.etb";
+  // The pump too: a FIFO let into the cache would hold whoever reads the delivered copy.
+  const auto fetchAll = [&] {
+    for (const std::string& url :
+         {source, dir.path() + "/none", dir.path(), std::string("https://host/x"), fifo}) {
+      parser->GetFile(url, false, du::Symbol::EMPTY);
+    }
+    EXPECT_TRUE(done.empty()) << "nothing before the pump";
+    EXPECT_EQ(standin::PumpFetches(), 6U);
+  };
+  EXPECT_TRUE(DoneWithoutAWriter(fifo, fetchAll)) << "the fetch waited for a writer";
+  ASSERT_EQ(done.size(), 6U);
   const std::string cache = du::FileSystem::GetTempDir(true) + "/fetch-cache/";
   for (const Completion& delivered : {done[0], done[1]}) {
     EXPECT_EQ(delivered.status, 0);
@@ -59,11 +66,13 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
     EXPECT_EQ(delivered.path.rfind(cache, 0), 0U) << "a copy, never the source";
     EXPECT_EQ(ReadFile(delivered.path), "<missing>") << "dropped once delivered";
   }
-  for (const Completion& failed : {done[2], done[3], done[4]}) EXPECT_EQ(failed.status, 1);
-  EXPECT_EQ(
-      standin::TakeFetchFailures(),
-      (std::vector<std::string>{dir.path() + "/none: no such file", dir.path() + ": is a directory",
-                                "https://host/x: not a local file"}));
+  for (const Completion& failed : {done[2], done[3], done[4], done[5]}) {
+    EXPECT_EQ(failed.status, 1);
+  }
+  EXPECT_EQ(standin::TakeFetchFailures(),
+            (std::vector<std::string>{
+                dir.path() + "/none: no such file", dir.path() + ": is a directory",
+                "https://host/x: not a local file", fifo + ": not a regular file (a FIFO)"}));
   du::Symbol copy;
   EXPECT_FALSE(parser->GetAsyncFileName(first, copy)) << "forgotten once delivered";
   EXPECT_EQ(ReadFile(source), "payload");
@@ -71,7 +80,7 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
   // A cancelled request calls nobody and leaves no copy behind.
   ASSERT_TRUE(parser->GetAsyncFileName(parser->GetFile(source, false, du::Symbol::EMPTY), copy));
   EXPECT_EQ(standin::CancelFetches(), 1U);
-  EXPECT_EQ(done.size(), 5U);
+  EXPECT_EQ(done.size(), 6U);
   EXPECT_EQ(ReadFile(copy.c_str()), "<missing>");
 }
 

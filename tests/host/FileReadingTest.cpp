@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "Fifo.h"
 #include "ScratchDir.h"
 #include "du/FileReader.h"
+#include "du/FileSystem.h"
 #include "du/LineReader.h"
+#include "du/ZipReader.h"
 #include "standin/InputLimits.h"
 #include "standin/LineFaults.h"
+#include "standin/PreferenceStore.h"
 #include "standin/TraceCapture.h"
 
 namespace {
 
+using testing_support::DoneWithoutAWriter;
 using testing_support::ScratchDir;
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -57,6 +64,28 @@ TEST(LineReader, TheFaultSwitchThrowsABoolOnTheChosenLine) {
   EXPECT_TRUE(lines.ReadLine());
   EXPECT_THROW(lines.ReadLine(), bool);
   standin::ThrowOnLine(0);
+}
+
+// No reader of the host waits for a FIFO's writer: each refuses it at once, as it refuses a
+// folder, and says why where it can.
+TEST(HostReaders, RefuseAFifoOrAFolderAtOnce) {
+  ScratchDir dir;
+  const std::string fifo = dir.path() + "/fifo";
+  for (const std::string& path : {fifo, dir.path()}) {
+    SCOPED_TRACE(path);
+    const auto readAll = [&] {
+      du::FileReader reader;
+      EXPECT_FALSE(reader.Open(path, 0, 8192));
+      std::vector<std::string> names;
+      EXPECT_FALSE(du::ZipReader(path).ListContents(names));
+      errno = 0;
+      EXPECT_FALSE(du::FileSystem::CopyFile(path, dir.path() + "/copy"));
+      EXPECT_EQ(errno, path == fifo ? EINVAL : EISDIR);
+      EXPECT_EQ(standin::UsePreferenceStore(path),
+                path == fifo ? "not a regular file (a FIFO)" : "is a directory");
+    };
+    EXPECT_TRUE(DoneWithoutAWriter(fifo, readAll)) << "a read waited for a writer";
+  }
 }
 
 // A line over the limit ends the reading like a read error, after the lines before it, and the

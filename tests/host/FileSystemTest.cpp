@@ -50,13 +50,13 @@ TEST(FileSystem, CopyFileReplacesTheTargetWholeAndKeepsItsMode) {
   } refused[] = {
       {dir.path() + "/none", target, dir.path() + "/none", "No such file or directory"},
       {dir.path(), target, dir.path(), "Is a directory"},
-      {fifo, target, fifo, "not a regular file"},  // and no wait for a writer
+      {fifo, target, fifo, "not a regular file (a FIFO)"},  // and no wait for a writer
       {source, missing, missing, "No such file or directory"},
   };
   for (const auto& copy : refused) {
     EXPECT_FALSE(du::FileSystem::CopyFile(copy.from, copy.to)) << copy.from;
     const standin::FileFailure failure = standin::TakeFileFailure();
-    EXPECT_EQ(failure.path + ": " + failure.Reason(), copy.failed + ": " + copy.reason);
+    EXPECT_EQ(failure.path + ": " + failure.reason, copy.failed + ": " + copy.reason);
   }
   EXPECT_EQ(ReadFile(target), content);
   EXPECT_EQ(FilesIn(dir.path()), 3U);

@@ -19,14 +19,17 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs etbtool with `arguments` (already quoted for the shell).
-inline ToolRun Etbtool(const std::string& arguments) {
+// Runs etbtool with `arguments` (already quoted for the shell). With a deadline, etbtool is
+// killed when it runs longer (status 137), so that a test fails rather than hangs.
+inline ToolRun Etbtool(const std::string& arguments, int deadlineSeconds = 0) {
   const char* tmpdir = std::getenv("TMPDIR");
   std::string errPath =
       std::string(tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp") + "/etbtool-err-XXXXXX";
   const int errFd = ::mkstemp(errPath.data());
   if (errFd >= 0) ::close(errFd);
-  const std::string command = std::string(ETBTOOL_PATH) + " " + arguments + " 2>'" + errPath + "'";
+  const std::string command =
+      (deadlineSeconds > 0 ? "timeout -s KILL " + std::to_string(deadlineSeconds) + " " : "") +
+      ETBTOOL_PATH + " " + arguments + " 2>'" + errPath + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
   char buffer[4096];

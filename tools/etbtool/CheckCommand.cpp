@@ -31,14 +31,28 @@ bool ConvertsTexts(const std::string& model) {
   return etb::ProductUsesSystemEncoding(structure);
 }
 
+std::string JsonText(const nlohmann::ordered_json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 }  // namespace
 
 int RunCheck(const CheckOptions& options, std::ostream& out) {
   Tally tally;
+  bool headed = false;  // the JSON document's start is out
   bool first = true;
-  // The JSON document is written as the findings come, so that it takes no memory of its own.
+  // The JSON document is written as the findings come, so that it takes no memory of its own;
+  // it starts with the first finding or once the file is read, as a file that cannot be read
+  // gets a document of its own.
+  const auto head = [&] {
+    if (options.json && !headed) {
+      out << "{\n  \"file\": " << JsonText(options.file) << ",\n  \"findings\": [";
+    }
+    headed = true;
+  };
   EtbChecker checker(ConvertsTexts(options.model), [&](const Finding& finding) {
     tally.Count(finding);
+    head();
     if (!options.json) {
       out << options.file << ':' << finding.line << ": " << finding.code << ": " << finding.message
           << " (" << finding.host << ")\n";
@@ -49,21 +63,24 @@ int RunCheck(const CheckOptions& options, std::ostream& out) {
                                          {"level", NameOf(finding.severity)},
                                          {"message", finding.message},
                                          {"host", finding.host}};
-    out << (first ? "\n    " : ",\n    ")
-        << item.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    out << (first ? "\n    " : ",\n    ") << JsonText(item);
     first = false;
   });
-  if (options.json) {
-    out << "{\n  \"file\": "
-        << nlohmann::json(options.file)
-               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-        << ",\n  \"findings\": [";
-  }
-  if (!checker.Check(options.file)) {
-    if (options.json) out << "]\n}\n";
-    std::cerr << "etbtool: cannot read " << options.file << '\n';
+  const std::string problem = checker.Check(options.file);
+  if (!problem.empty()) {
+    // The "error" member says why, so that no reader takes the document for a clean file.
+    std::cerr << "etbtool: cannot read " << options.file << ": " << problem << '\n';
+    if (options.json) {
+      if (headed) {
+        out << (first ? "]," : "\n  ],");
+      } else {
+        out << "{\n  \"file\": " << JsonText(options.file) << ',';
+      }
+      out << "\n  \"error\": " << JsonText(problem) << "\n}\n";
+    }
     return kExitUsage;
   }
+  head();
   if (options.json) {
     const nlohmann::ordered_json summary = {{"lines", checker.lines()},
                                             {"records", checker.records()},

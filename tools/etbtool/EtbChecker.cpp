@@ -10,6 +10,7 @@
 #include "etb/ETBParser_Scanner.h"
 #include "etb/EtbRecordReader.h"
 #include "etb/FormatConstants.h"
+#include "standin/InputFile.h"
 #include "standin/InputLimits.h"
 #include "standin/TraceCapture.h"
 
@@ -39,10 +40,12 @@ std::string Counted(long count, const char* thing) {
 
 }  // namespace
 
-bool EtbChecker::Check(const std::string& path) {
-  RawLines raw(path);
+std::string EtbChecker::Check(const std::string& path) {
+  const standin::InputFile input = standin::OpenInputFile(path);
+  if (input.fd < 0) return input.reason;
+  RawLines raw(input.fd);
   du::FileReader file;
-  if (!raw.IsOpen() || !file.Open(du::Symbol(path), 0, 8192)) return false;
+  if (!raw.IsOpen() || !file.Open(du::Symbol(path), 0, 8192)) return "cannot be opened";
   const standin::TraceCapture hostTraces;  // the line reader says when it refuses a line
   try {
     du::LineReader lines(&file, 0);
@@ -53,13 +56,13 @@ bool EtbChecker::Check(const std::string& path) {
       CheckLine(lines.GetBuffer(), lines, raw);
     }
   } catch (bool) {  // the host's reader failed, or refused a line over its limit
-    if (hostTraces.Lines().empty()) return false;
+    if (hostTraces.Lines().empty()) return "the reading failed partway";
     Add(line_ + 1, "line-too-long", Severity::kWarning,
         "longer than the host's limit of " + std::to_string(standin::GetLineLengthLimit()) +
             " bytes",
         "the host stops reading there: a load fails, keeping the records above");
   }
-  return true;
+  return "";
 }
 
 void EtbChecker::Add(long line, const char* code, Severity severity, std::string message,

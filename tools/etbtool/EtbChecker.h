@@ -22,8 +22,9 @@ class EtbChecker {
   // `convert`: the texts pass through the host's converter, as for an ed/edz product.
   EtbChecker(bool convert, Report report) : convert_(convert), report_(std::move(report)) {}
 
-  // False when the file cannot be opened or read.
-  bool Check(const std::string& path);
+  // Why the file cannot be read ("No such file or directory", "not a regular file (a FIFO)",
+  // ...); "" when it was read to its end. Only a regular file is read: nothing else is waited for.
+  std::string Check(const std::string& path);
 
   long lines() const { return line_; }
   long records() const { return records_; }

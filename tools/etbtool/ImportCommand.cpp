@@ -1,11 +1,14 @@
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
-#include <sstream>
 
 #include "Commands.h"
 #include "OutputFile.h"
 #include "TableImport.h"
 #include "standin/FileFailure.h"
+#include "standin/InputFile.h"
 #include "znk/AnnoSetTable.h"
 #include "znk/Structure.h"
 
@@ -19,6 +22,23 @@ bool LooksLikeJson(const std::string& bytes) {
   return first != std::string::npos && bytes[first] == '{';
 }
 
+// Reads the whole file into `bytes`; answers why it cannot, "" when it could.
+std::string ReadInput(const std::string& path, std::string& bytes) {
+  const standin::InputFile input = standin::OpenInputFile(path);
+  if (input.fd < 0) return input.reason;
+  std::string problem;
+  char block[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(input.fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) problem = std::strerror(errno);
+    if (got <= 0) break;
+    bytes.append(block, std::size_t(got));
+  }
+  ::close(input.fd);
+  return problem;
+}
+
 }  // namespace
 
 int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out) {
@@ -27,13 +47,11 @@ int RunImport(const LoadedModule& module, const ImportOptions& options, std::ost
               << "; nothing written\n";
     return kExitUsage;
   }
-  std::ifstream in(options.input, std::ios::binary);
-  std::stringstream bytes;
-  if (!in || !(bytes << in.rdbuf())) {
-    std::cerr << "etbtool: cannot read " << options.input << '\n';
+  std::string text;
+  if (const std::string problem = ReadInput(options.input, text); !problem.empty()) {
+    std::cerr << "etbtool: cannot read " << options.input << ": " << problem << '\n';
     return kExitUsage;
   }
-  const std::string text = bytes.str();
   std::vector<ImportError> errors;
   const std::vector<ImportedEntry> entries =
       LooksLikeJson(text) ? ReadJsonEntries(text, errors) : ReadCsvEntries(text, errors);

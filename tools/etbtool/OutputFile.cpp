@@ -48,7 +48,7 @@ void PrintWriteFailure(const char* verb, const std::string& target, std::ostream
     err << "the saver failed without a failing host file operation\n";
     return;
   }
-  err << failure.Reason();
+  err << failure.reason;
   if (failure.path != target) err << " (" << failure.path << ')';
   err << '\n';
 }

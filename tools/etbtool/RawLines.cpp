@@ -1,8 +1,14 @@
 #include "RawLines.h"
 
+#include <unistd.h>
+
 #include <cstring>
 
 namespace etbtool {
+
+RawLines::RawLines(int fd) : file_(::fdopen(fd, "rb")) {
+  if (file_ == nullptr) ::close(fd);
+}
 
 RawLines::~RawLines() {
   if (file_ != nullptr) std::fclose(file_);

@@ -11,7 +11,8 @@ namespace etbtool {
 // time.
 class RawLines {
  public:
-  explicit RawLines(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {}
+  // Reads the open descriptor `fd`, and closes it when done.
+  explicit RawLines(int fd);
   RawLines(const RawLines&) = delete;
   RawLines& operator=(const RawLines&) = delete;
   ~RawLines();

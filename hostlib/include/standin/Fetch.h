@@ -21,7 +21,8 @@ std::size_t PumpFetches();
 
 // Why each fetch that failed since the last call failed, oldest first (the last 16 at most),
 // one line each: "SOURCE: REASON", the reason being e.g. "no such file", "permission denied",
-// "is a directory".
+// "is a directory", "not a regular file (a FIFO)". Such a source fails at once: the fetch never
+// waits for a FIFO's writer.
 std::vector<std::string> TakeFetchFailures();
 
 // Requests queued and not yet delivered.

@@ -6,19 +6,15 @@
 // its user: the module only learns that a save failed, not why.
 namespace standin {
 
-// An errno value, or this for a path that names something other than a regular file.
-constexpr int kNotRegularFile = -1;
-
 struct FileFailure {
-  std::string path;  // the file the failing step worked on; empty: nothing failed
-  int error = 0;
-
-  // "No space left on device", "not a regular file", ...
-  std::string Reason() const;
+  std::string path;    // the file the failing step worked on; empty: nothing failed
+  std::string reason;  // "No space left on device", "not a regular file (a FIFO)", ...
 };
 
-// Records a failure; the host's file operations call it where a step fails.
+// Records a failure, with errno's value (or its words); the host's file operations call it where
+// a step fails.
 void NoteFileFailure(const std::string& path, int error);
+void NoteFileFailure(const std::string& path, const std::string& reason);
 // The last failure noted on this thread since the last call, then forgets it.
 FileFailure TakeFileFailure();
 

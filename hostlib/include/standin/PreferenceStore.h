@@ -12,9 +12,10 @@
 namespace standin {
 
 // A fresh world whose preferences come from `path`. A missing file is an empty store. A file
-// that is not a valid store, or is over the size limit (InputLimits.h), leaves the world empty and
-// unsavable (so it is never overwritten) and answers a one-line reason; "" on success. An empty
-// path: a store in memory only.
+// that cannot be read (no permission, or no regular file, such as a FIFO: it is never waited
+// for), is not a valid store, or is over the size limit (InputLimits.h) leaves the world empty
+// and unsavable (so it is never overwritten) and answers a one-line reason; "" on success. An
+// empty path: a store in memory only.
 std::string UsePreferenceStore(const std::string& path);
 
 // Why the last SaveAndApplyPreferences could not store the preferences ("" when it could, or

@@ -23,12 +23,15 @@ class ReplacedFile {
   int descriptor() const { return descriptor_; }
   // Writes all of it; false (and noted) on a failure. Nothing is written after one.
   bool Write(const char* data, std::size_t size);
-  // The writer's own failure (an errno value, about `path` or else the target): Commit fails.
-  void Fail(int error, const std::string& path = std::string());
+  // The writer's own failure, an errno value (in `reason`'s words when given), about `path` or
+  // else the target: Commit fails.
+  void Fail(int error, const std::string& path = std::string(),
+            const std::string& reason = std::string());
   bool failed() const { return failed_; }
   // The permissions the new file gets in place of the target's.
   void SetMode(unsigned int mode) { mode_ = int(mode & 07777); }
   // Closes the new file and renames it over the target; `durable`: synced to the disk first.
+  // False with errno set to the first failure's.
   bool Commit(bool durable);
 
  private:
@@ -38,6 +41,7 @@ class ReplacedFile {
   std::string sibling_;  // the new file
   int descriptor_ = -1;
   bool failed_ = false;
+  int error_ = 0;  // the first failure's errno
   int mode_ = -1;  // -1: the target's, or what the umask allows
   TemporarySlot slot_ = -1;
 };
