@@ -7,6 +7,13 @@
 
 namespace etb {
 
+namespace {
+
+// The saver's own copy of the list's name and keys.
+const preferences::ListLayout kLayout;
+
+}  // namespace
+
 EtbPreferencesWriter::EtbPreferencesWriter() = default;
 
 EtbPreferencesWriter::EtbPreferencesWriter(const EtbPreferencesWriter& other) = default;
@@ -15,11 +22,12 @@ EtbPreferencesWriter& EtbPreferencesWriter::operator=(const EtbPreferencesWriter
 
 EtbPreferencesWriter::~EtbPreferencesWriter() = default;
 
-bool EtbPreferencesWriter::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) {
+bool EtbPreferencesWriter::OnProgress(unsigned long long /*requestId*/,
+                                      unsigned char /*progress*/) {
   return true;
 }
 
-void EtbPreferencesWriter::OnComplete(std::uint64_t /*requestId*/,
+void EtbPreferencesWriter::OnComplete(unsigned long long /*requestId*/,
                                       znk::BaseAsyncEvent::EventStatus /*status*/) {}
 
 bool EtbPreferencesWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
@@ -29,7 +37,7 @@ bool EtbPreferencesWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTa
   du::SmartPtr<znk::Preferences> preferences = znk::World::GetWorld()->GetPreferences();
   bool listProtected = false;
   const du::SmartPtr<znk::PreferenceList> list =
-      preferences->GetPreferenceList(preferences::kListName, true, listProtected, true);
+      preferences->GetPreferenceList(kLayout.listName, true, listProtected, true);
   if (list.IsNull() || listProtected) return false;
 
   list->Clear(false, du::Symbol::EMPTY);
@@ -60,21 +68,20 @@ bool EtbPreferencesWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTa
 
 void EtbPreferencesWriter::WriteEntry(const du::SmartPtr<znk::Preferences>& set,
                                       const du::SmartPtr<znk::AnnoSetTableEntry>& entry) {
-  using namespace preferences;
   const std::string propertyName = entry->GetPropName().safe_c_str();
   const std::string propertyValue = entry->GetCombinedPropValueAndListString().safe_c_str();
   const std::string name = entry->GetName().safe_c_str();
   const std::string file = entry->file.safe_c_str();
   const int annotationType = entry->annotationType;
   const std::string comment = entry->comment.safe_c_str();
-  set->SetString(kPropertyNameKey, propertyName, false);
-  set->SetString(kPropertyValueKey, propertyValue, false);
-  set->SetString(kNameKey, name, false);
-  set->SetString(kFileKey, file, false);
-  set->SetInt(kAnnotationTypeKey, annotationType, false);
-  set->SetString(kCommentKey, comment, false);
+  set->SetString(kLayout.propertyNameKey, propertyName, false);
+  set->SetString(kLayout.propertyValueKey, propertyValue, false);
+  set->SetString(kLayout.nameKey, name, false);
+  set->SetString(kLayout.fileKey, file, false);
+  set->SetInt(kLayout.annotationTypeKey, annotationType, false);
+  set->SetString(kLayout.commentKey, comment, false);
   // Every set gets a colour, also for an entry without one; the bits go as an int unchanged.
-  set->SetInt(kColorKey, static_cast<int>(entry->color.GetAsHexUI()), false);
+  set->SetInt(kLayout.colorKey, static_cast<int>(entry->color.GetAsHexUI()), false);
 }
 
 }  // namespace etb

@@ -21,8 +21,8 @@ class EtbPreferencesWriter : public znloader::AnnotationParser {
   EtbPreferencesWriter& operator=(const EtbPreferencesWriter& other);
   ~EtbPreferencesWriter() override;
 
-  bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  bool OnProgress(unsigned long long requestId, unsigned char progress) override;
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override;
   // False, with the store untouched, when the list cannot be had or is protected.
   bool SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
                            const du::SmartPtr<znk::AnnoSetTableEntry>& entry,

@@ -91,7 +91,9 @@ std::string& EtbRecordReader::Kept(std::size_t column) {
 
 EtbText EtbRecordReader::Text(char* column, std::size_t size, std::size_t keptAt) {
   if (converter_ == nullptr) return {column, size};
+  // The work text holds the bytes first: a converter that fails without writing leaves them.
   std::string& kept = Kept(keptAt);
+  kept.assign(column, size);
   converter_->Convert(std::string(column, size), kept, nullptr);
   return {kept.c_str(), kept.size()};
 }

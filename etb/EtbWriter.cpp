@@ -6,6 +6,7 @@
 #include "etb/FormatConstants.h"
 #include "etb/RecordEmitter.h"
 #include "etb/SaveSelection.h"
+#include "etb/TraceLine.h"
 
 namespace etb {
 
@@ -21,7 +22,8 @@ constexpr int kBackupsKept = 10;
 bool Opened(const du::BasicBackupFstream<char>& stream, const std::string& fileName,
             const char* what) {
   if (stream.is_open()) return true;
-  kEtbWriterTracer(dp::TRACE_ERROR) << "Failed to open file: " << fileName << ", to write " << what;
+  TraceLine(kEtbWriterTracer(dp::TRACE_ERROR), "Failed to open file: ", fileName, ", to write ",
+            what);
   return false;
 }
 
@@ -29,8 +31,8 @@ bool Opened(const du::BasicBackupFstream<char>& stream, const std::string& fileN
 bool Commit(du::BasicBackupFstream<char>& stream, const std::string& fileName) {
   stream.close(kBackupsKept);
   if (stream.rdstate() == 0) return true;
-  kEtbWriterTracer(dp::TRACE_ERROR)
-      << "Failed to commit annotation set table changes: " << fileName;
+  TraceLine(kEtbWriterTracer(dp::TRACE_ERROR),
+            "Failed to commit annotation set table changes: ", fileName);
   return false;
 }
 
@@ -51,9 +53,11 @@ EtbWriter& EtbWriter::operator=(const EtbWriter& other) = default;
 
 EtbWriter::~EtbWriter() = default;
 
-bool EtbWriter::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) { return true; }
+bool EtbWriter::OnProgress(unsigned long long /*requestId*/, unsigned char /*progress*/) {
+  return true;
+}
 
-void EtbWriter::OnComplete(std::uint64_t /*requestId*/,
+void EtbWriter::OnComplete(unsigned long long /*requestId*/,
                            znk::BaseAsyncEvent::EventStatus /*status*/) {}
 
 bool EtbWriter::SaveAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,

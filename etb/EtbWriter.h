@@ -22,8 +22,8 @@ class ETBPLUGIN_EXPORT EtbWriter : public znloader::AnnotationParser {
   EtbWriter& operator=(const EtbWriter& other);
   ~EtbWriter() override;
 
-  bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  bool OnProgress(unsigned long long requestId, unsigned char progress) override;
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override;
 
   // addFlag true: every file entry, then `entry` last. addFlag false: the file entries other
   // than `entry` and those excluded from partial saves, and none at all without an `entry`.

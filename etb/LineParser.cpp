@@ -85,7 +85,9 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
   if (entry.IsNull()) return;  // the host had no memory for it
 
   if (sessionState && !structure.IsNull()) {
-    structure->GetSessionStateAstFileName(entry->sessionAstFile);
+    du::Symbol astFile;  // unset unless the host answers, whatever Create put in the entry
+    structure->GetSessionStateAstFileName(astFile);
+    entry->sessionAstFile = astFile;
     structure->SetSessionStateAnnoEntry(entry);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include "dp/ZnTracer.h"
 #include "du/URL.h"
+#include "etb/TraceLine.h"
 #include "znk/Structure.h"
 
 namespace etb {
@@ -37,7 +38,9 @@ Parser& Parser::operator=(const Parser& other) {
 
 Parser::~Parser() { delete reader; }
 
-bool Parser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) { return true; }
+bool Parser::OnProgress(unsigned long long /*requestId*/, unsigned char /*progress*/) {
+  return true;
+}
 
 void Parser::RememberLoad(const du::SmartPtr<znk::AnnoSetTable>& newTable,
                           znk::AsyncEvent* newEvent, bool readingSessionState) {
@@ -89,7 +92,7 @@ void Parser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
   EndLoad();
 }
 
-void Parser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
+void Parser::OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) {
   if (status == znk::BaseAsyncEvent::EVENT_DELIVERED) {
     du::Symbol path;
     GetAsyncFileName(requestId, path);
@@ -109,7 +112,7 @@ bool Parser::Parse(const du::Symbol& fileName) {
   if (!table->IsEmpty() && sessionStateURL.IsNull()) return false;
 
   if (!reader->Open(fileName, kOpenMode, kBlockSize)) {
-    kTracer(dp::TRACE_WARNING) << "Failed to open file: " << fileName;
+    TraceLine(kTracer(dp::TRACE_WARNING), "Failed to open file: ", fileName);
     return false;
   }
   try {

@@ -27,8 +27,8 @@ class ETBPLUGIN_EXPORT Parser : public znloader::AnnotationParser {
   Parser& operator=(const Parser& other);
   ~Parser() override;
 
-  bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  bool OnProgress(unsigned long long requestId, unsigned char progress) override;
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override;
   void LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
                            znk::AsyncEvent* event) override;
   void LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& table,

@@ -2,13 +2,14 @@
 
 namespace etb::preferences {
 
-const du::Symbol kListName("Global/Annotations/List");
-const du::Symbol kPropertyNameKey("PropertyName");
-const du::Symbol kPropertyValueKey("PropertyValue");
-const du::Symbol kNameKey("Name");
-const du::Symbol kFileKey("File");
-const du::Symbol kAnnotationTypeKey("AnnotationType");
-const du::Symbol kCommentKey("Comment");
-const du::Symbol kColorKey("Color");
+ListLayout::ListLayout()
+    : listName("Global/Annotations/List"),
+      propertyNameKey("PropertyName"),
+      propertyValueKey("PropertyValue"),
+      nameKey("Name"),
+      fileKey("File"),
+      annotationTypeKey("AnnotationType"),
+      commentKey("Comment"),
+      colorKey("Color") {}
 
 }  // namespace etb::preferences

@@ -2,17 +2,22 @@
 
 #include "du/Symbol.h"
 
-// Where preference-backed annotation entries live in the host's preferences: one list, one
-// preference set per entry, seven keys per set. Built when the module is loaded.
 namespace etb::preferences {
 
-extern const du::Symbol kListName;
-extern const du::Symbol kPropertyNameKey;
-extern const du::Symbol kPropertyValueKey;
-extern const du::Symbol kNameKey;
-extern const du::Symbol kFileKey;
-extern const du::Symbol kAnnotationTypeKey;
-extern const du::Symbol kCommentKey;
-extern const du::Symbol kColorKey;
+// Where preference-backed annotation entries live in the host's preferences: one list, one
+// preference set per entry, seven keys per set. The loader and the saver each hold their own
+// copy, built when the module is loaded, with the same texts.
+struct ListLayout {
+  ListLayout();
+
+  du::Symbol listName;
+  du::Symbol propertyNameKey;
+  du::Symbol propertyValueKey;
+  du::Symbol nameKey;
+  du::Symbol fileKey;
+  du::Symbol annotationTypeKey;
+  du::Symbol commentKey;
+  du::Symbol colorKey;
+};
 
 }  // namespace etb::preferences

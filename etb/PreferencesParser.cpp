@@ -21,19 +21,21 @@ PreferencesParser& PreferencesParser::operator=(const PreferencesParser& other) 
 
 PreferencesParser::~PreferencesParser() = default;
 
-bool PreferencesParser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) {
+bool PreferencesParser::OnProgress(unsigned long long /*requestId*/, unsigned char /*progress*/) {
   return true;
 }
 
-void PreferencesParser::OnComplete(std::uint64_t /*requestId*/,
+void PreferencesParser::OnComplete(unsigned long long /*requestId*/,
                                    znk::BaseAsyncEvent::EventStatus /*status*/) {}
 
 namespace {
 
+// The loader's own copy of the list's name and keys.
+const preferences::ListLayout kLayout;
+
 // One set of the list as a new preference entry; its access state is 2 when the list, the set
 // or any value but the colour is protected.
 du::SmartPtr<znk::AnnoSetTableEntry> EntryFromSet(const znk::Preferences& set, bool listProtected) {
-  using namespace preferences;
   bool isProtected = listProtected || set.isProtected;
   bool valueProtected = false;
   std::string propertyName;
@@ -43,16 +45,17 @@ du::SmartPtr<znk::AnnoSetTableEntry> EntryFromSet(const znk::Preferences& set, b
   std::string comment;
   int annotationType = 0;
   for (const auto& [key, text] :
-       {std::pair<const du::Symbol*, std::string*>{&kPropertyNameKey, &propertyName},
-        {&kPropertyValueKey, &propertyValue},
-        {&kNameKey, &name},
-        {&kFileKey, &file}}) {
+       {std::pair<const du::Symbol*, std::string*>{&kLayout.propertyNameKey, &propertyName},
+        {&kLayout.propertyValueKey, &propertyValue},
+        {&kLayout.nameKey, &name},
+        {&kLayout.fileKey, &file}}) {
     if (set.GetString(*key, *text, valueProtected) && valueProtected) isProtected = true;
   }
-  if (set.GetInt(kAnnotationTypeKey, annotationType, valueProtected) && valueProtected) {
+  if (set.GetInt(kLayout.annotationTypeKey, annotationType, valueProtected) && valueProtected) {
     isProtected = true;
   }
-  if (set.GetString(kCommentKey, comment, valueProtected) && valueProtected) isProtected = true;
+  if (set.GetString(kLayout.commentKey, comment, valueProtected) && valueProtected)
+    isProtected = true;
 
   znk::AnnoSetTableEntryData data;
   data.componentId = 0;
@@ -69,7 +72,7 @@ du::SmartPtr<znk::AnnoSetTableEntry> EntryFromSet(const znk::Preferences& set, b
   entry->comment = comment;
 
   int color = 0;
-  if (set.GetInt(kColorKey, color, valueProtected)) {
+  if (set.GetInt(kLayout.colorKey, color, valueProtected)) {
     entry->color = dg::Color(static_cast<unsigned int>(color), true);
     entry->hasColor = true;
   }
@@ -83,7 +86,7 @@ void PreferencesParser::LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable
   du::SmartPtr<znk::Preferences> preferences = znk::World::GetWorld()->GetPreferences();
   bool listProtected = false;
   const du::SmartPtr<znk::PreferenceList> list =
-      preferences->GetPreferenceList(preferences::kListName, false, listProtected, false);
+      preferences->GetPreferenceList(kLayout.listName, false, listProtected, false);
   if (!list.IsNull() && !table.IsNull()) {
     const unsigned int count = list->GetNumPreferences(false);
     for (unsigned int i = 0; i < count; ++i) {

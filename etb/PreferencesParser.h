@@ -16,8 +16,8 @@ class PreferencesParser : public znloader::AnnotationParser {
   PreferencesParser& operator=(const PreferencesParser& other);
   ~PreferencesParser() override;
 
-  bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  bool OnProgress(unsigned long long requestId, unsigned char progress) override;
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override;
   void LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& table,
                            znk::AsyncEvent* event) override;
 };

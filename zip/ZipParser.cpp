@@ -27,7 +27,9 @@ ZipParser& ZipParser::operator=(const ZipParser& other) {
 
 ZipParser::~ZipParser() = default;
 
-bool ZipParser::OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) { return true; }
+bool ZipParser::OnProgress(unsigned long long /*requestId*/, unsigned char /*progress*/) {
+  return true;
+}
 
 void ZipParser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
                                  znk::AsyncEvent* newEvent) {
@@ -57,7 +59,7 @@ bool HasExtension(const std::string& name, const char* extension) {
 
 }  // namespace
 
-void ZipParser::OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) {
+void ZipParser::OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) {
   if (status == znk::BaseAsyncEvent::EVENT_FAILED) {
     if (event != nullptr) event->ReportFailure("Failed to get zip file", 1);
     return;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "du/SmartPtr.h"
 #include "etbplugin_export.h"
 #include "znk/AnnoSetTable.h"
@@ -20,8 +18,8 @@ class ETBPLUGIN_EXPORT ZipParser : public znloader::AnnotationParser {
   ZipParser& operator=(const ZipParser& other);
   ~ZipParser() override;
 
-  bool OnProgress(std::uint64_t requestId, unsigned char progress) override;
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override;
+  bool OnProgress(unsigned long long requestId, unsigned char progress) override;
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override;
   void LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& table,
                         znk::AsyncEvent* event) override;
 

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Request {
-  std::uint64_t id;
+  unsigned long long id;
   // Keeps the parser alive until its completion has been delivered or cancelled.
   du::SmartPtr<znloader::FileParser> parser;
   znk::BaseAsyncEvent::EventStatus status;
@@ -30,10 +30,10 @@ struct Request {
 
 struct Service {
   std::mutex mutex;
-  std::uint64_t nextId = 1;
+  unsigned long long nextId = 1;
   std::deque<std::unique_ptr<Request>> pending;
   // Local paths of requests pending or being delivered.
-  std::unordered_map<std::uint64_t, std::string> paths;
+  std::unordered_map<unsigned long long, std::string> paths;
   // Why recent fetches failed, oldest first; a host that never asks keeps only the last few.
   std::deque<std::string> failures;
 };
@@ -68,7 +68,7 @@ std::string Unfetchable(const std::string& source) {
 
 // The cached copy's name. It always ends in an extension of its own, so that a loader that
 // renames the copy by its last '.' (to give an archive its ".zip") stays inside the cache.
-std::string CachedName(const std::string& source, std::uint64_t id) {
+std::string CachedName(const std::string& source, unsigned long long id) {
   std::string name = std::to_string(id) + "-" + fs::path(source).filename().string();
   if (name.find('.') == std::string::npos) name += ".download";
   return name;
@@ -78,7 +78,7 @@ std::string CachedName(const std::string& source, std::uint64_t id) {
 // for the file is enough where the cache lies on the same file system: loaders only read their
 // copy, and a saver replaces a file by renaming a new one over it, which leaves the cached one
 // as it was. Elsewhere the bytes are copied.
-std::string Download(const std::string& source, std::uint64_t id, std::string& cached) {
+std::string Download(const std::string& source, unsigned long long id, std::string& cached) {
   std::string problem = Unfetchable(source);
   if (!problem.empty()) return problem;
   std::error_code error;
@@ -119,10 +119,10 @@ void Deliver(std::unique_ptr<Request> request, znk::BaseAsyncEvent::EventStatus 
 
 namespace znloader {
 
-std::uint64_t FileParser::GetFile(const du::Symbol& url, bool /*reserved*/,
-                                  const du::Symbol& /*base*/) {
+unsigned long long FileParser::GetFile(const du::Symbol& url, bool /*reserved*/,
+                                       const du::Symbol& /*base*/) {
   Service& service = TheService();
-  std::uint64_t id = 0;
+  unsigned long long id = 0;
   {
     std::lock_guard<std::mutex> lock(service.mutex);
     id = service.nextId++;
@@ -148,7 +148,7 @@ std::uint64_t FileParser::GetFile(const du::Symbol& url, bool /*reserved*/,
   return id;
 }
 
-bool FileParser::GetAsyncFileName(std::uint64_t requestId, du::Symbol& path) const {
+bool FileParser::GetAsyncFileName(unsigned long long requestId, du::Symbol& path) const {
   Service& service = TheService();
   std::lock_guard<std::mutex> lock(service.mutex);
   const auto found = service.paths.find(requestId);
@@ -184,10 +184,10 @@ std::vector<std::string> TakeFetchFailures() {
   return taken;
 }
 
-std::vector<std::uint64_t> PendingFetches() {
+std::vector<unsigned long long> PendingFetches() {
   Service& service = TheService();
   std::lock_guard<std::mutex> lock(service.mutex);
-  std::vector<std::uint64_t> ids;
+  std::vector<unsigned long long> ids;
   for (const std::unique_ptr<Request>& request : service.pending) ids.push_back(request->id);
   return ids;
 }
@@ -195,7 +195,7 @@ std::vector<std::uint64_t> PendingFetches() {
 std::size_t CancelFetches() {
   Service& service = TheService();
   std::deque<std::unique_ptr<Request>> cancelled;
-  std::unordered_map<std::uint64_t, std::string> copies;
+  std::unordered_map<unsigned long long, std::string> copies;
   {
     std::lock_guard<std::mutex> lock(service.mutex);
     cancelled.swap(service.pending);

@@ -16,7 +16,7 @@ FileParser::~FileParser() = default;
 
 du::Symbol FileParser::GetDebugClassName() const { return standin::TypeName(typeid(*this)); }
 
-void FileParser::OnComplete(std::uint64_t /*requestId*/,
+void FileParser::OnComplete(unsigned long long /*requestId*/,
                             znk::BaseAsyncEvent::EventStatus /*status*/) {}
 
 du::Symbol FileParser::GetParserName() const { return du::Symbol(); }

@@ -18,6 +18,20 @@ void Structure::GetSessionStateAstFileName(du::Symbol& out) const { out = sessio
 
 void Structure::GetRoot(du::SmartPtr<ComponentNode>& out) const { out = root_; }
 
+const du::SmartPtr<AnnoSetTableEntry>& Structure::GetSessionStateAnnoEntry() const noexcept {
+  return sessionStateEntry_;
+}
+
+void Structure::SetFileSource(const du::Symbol& source) { fileSource_ = source; }
+
+void Structure::SetAnnoSetTableFileSource(const du::Symbol& source) { tableFileSource_ = source; }
+
+void Structure::SetSessionStateURL(const du::Symbol& url) { sessionStateURL_ = url; }
+
+void Structure::SetSessionStateEtbFileName(const du::Symbol& name) { sessionStateEtbFile_ = name; }
+
+void Structure::SetSessionStateAstFileName(const du::Symbol& name) { sessionStateAstFile_ = name; }
+
 void Structure::SetSessionStateAnnoEntry(const du::SmartPtr<AnnoSetTableEntry>& entry) {
   sessionStateEntry_ = entry;
 }

@@ -21,6 +21,9 @@ namespace {
 // start; writers ask for it once per record.
 std::atomic<const std::string*> systemEncoding{nullptr};
 
+// Conversions still to fail untouched (standin::FailConversionsUntouched).
+std::atomic<int> untouchedFailures{0};
+
 // Every name read stays, so that a name handed out stays valid for as long as anyone holds it
 // (the list grows only when tests read the setting again).
 const std::string* ReadSystemEncoding() {
@@ -54,6 +57,9 @@ EncodingConverter::~EncodingConverter() {
 
 bool EncodingConverter::Convert(const std::string& input, std::string& output,
                                 const char* /*reserved*/) {
+  for (int left = untouchedFailures.load(); left > 0;) {
+    if (untouchedFailures.compare_exchange_weak(left, left - 1)) return false;
+  }
   if (!opened_) {
     opened_ = true;
     if (from_.empty() && to_.empty()) {
@@ -97,6 +103,8 @@ bool EncodingConverter::Convert(const std::string& input, std::string& output,
 }
 
 }  // namespace du
+
+void standin::FailConversionsUntouched(int times) { du::untouchedFailures.store(times); }
 
 void standin::RereadSystemEncoding() {
   du::systemEncoding.store(du::ReadSystemEncoding(), std::memory_order_release);

@@ -47,6 +47,8 @@ void LineReader::RefuseLongLine() {
 
 LineReader::~LineReader() = default;
 
+char* LineReader::GetBuffer() noexcept { return line_; }
+
 bool LineReader::ReadLine() {
   for (;;) {
     const void* feed =

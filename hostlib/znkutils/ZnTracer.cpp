@@ -10,6 +10,7 @@
 namespace {
 
 std::atomic<bool> tracingEnabled{true};
+std::atomic<long> partsWhileInactive{0};
 std::mutex sinkMutex;
 standin::TraceCapture* currentCapture = nullptr;  // guarded by sinkMutex
 
@@ -34,25 +35,40 @@ TraceFormatter::~TraceFormatter() {
   if (active_) Emit(tracer_, type_, std::move(text_));
 }
 
+bool TraceFormatter::IsActive() const noexcept { return active_; }
+
 TraceFormatter& TraceFormatter::operator<<(const char* text) {
+  if (!active_) partsWhileInactive.fetch_add(1, std::memory_order_relaxed);
   if (active_ && text != nullptr) text_ += text;
   return *this;
 }
 
 TraceFormatter& TraceFormatter::operator<<(const std::string& text) {
+  if (!active_) partsWhileInactive.fetch_add(1, std::memory_order_relaxed);
   if (active_) text_ += text;
   return *this;
 }
 
 TraceFormatter& TraceFormatter::operator<<(const du::Symbol& text) {
+  if (!active_) partsWhileInactive.fetch_add(1, std::memory_order_relaxed);
   if (active_) text_.append(text.safe_c_str(), text.length());
   return *this;
 }
 
 TraceFormatter& TraceFormatter::operator<<(long long value) {
+  if (!active_) partsWhileInactive.fetch_add(1, std::memory_order_relaxed);
   if (active_) text_ += std::to_string(value);
   return *this;
 }
+
+ZnTracer::ZnTracer(const char* nameSpace, const char* className) noexcept
+    : nameSpace_(nameSpace), className_(className) {}
+
+TraceFormatter ZnTracer::operator()(TraceType type) const { return TraceFormatter(*this, type); }
+
+const char* ZnTracer::GetNamespace() const noexcept { return nameSpace_; }
+
+const char* ZnTracer::GetClassName() const noexcept { return className_; }
 
 }  // namespace dp
 
@@ -80,5 +96,7 @@ void TraceCapture::Append(TraceLine line) {
 }
 
 void SetTracingEnabled(bool on) { tracingEnabled.store(on); }
+
+long TakePartsStreamedWhileInactive() { return partsWhileInactive.exchange(0); }
 
 }  // namespace standin

@@ -186,6 +186,15 @@ TEST_F(WriterTest, FailedSavesLeaveNoTraceOnDiskButTheirMessage) {
   ASSERT_EQ(capture.Lines().size(), 1U);
   EXPECT_EQ(capture.Lines()[0].text,
             "Failed to open file: " + target + ", to write default annotation set table");
+
+  // A host that does not want the lines is never handed their texts.
+  standin::SetTracingEnabled(false);
+  standin::TakePartsStreamedWhileInactive();
+  standin::FailFileSystem(Op::kMkTempFile);
+  EXPECT_FALSE(writer.SaveDefaultAnnotationTable(table, EntryPtr(), false, target));
+  EXPECT_FALSE(writer.SaveAnnotationTable(table, EntryPtr(), missing, true, false));
+  standin::SetTracingEnabled(true);
+  EXPECT_EQ(standin::TakePartsStreamedWhileInactive(), 0);
 }
 
 // Random entries of every shape the format can hold come back from a save and a load as they

@@ -6,6 +6,7 @@
 
 #include "EtbFiles.h"
 #include "standin/HostLoad.h"
+#include "standin/SystemEncoding.h"
 #include "znk/Structure.h"
 
 namespace {
@@ -152,6 +153,13 @@ TEST(EtbRecords, ProductsFromEdFilesHaveTheirTextsConvertedButNeverTheComment) {
     EXPECT_EQ(DescribeEntries(*table), Entries{"1|caf" + e + "|p" + e + "|v|n|f" + e +
                                                ".znd|0|0|0|caf\xE9|" + e + "|x" + e});
   }
+  // A host whose conversion fails without writing leaves each column's own bytes.
+  standin::FailConversionsUntouched(7);
+  du::SmartPtr<znk::AnnoSetTable> table = NewAnnotationTable(file, "/p/model.ed");
+  ASSERT_TRUE(LoadAnnotations(table).success);
+  standin::FailConversionsUntouched(0);
+  EXPECT_EQ(DescribeEntries(*table),
+            Entries{"1|caf\xE9|p\xE9|v|n|f\xE9.znd|0|0|0|caf\xE9|\xE9|x\xE9"});
 }
 
 }  // namespace

@@ -29,8 +29,10 @@ struct Completion {
 class RecordingParser : public znloader::FileParser {
  public:
   explicit RecordingParser(std::vector<Completion>* completions) : completions_(completions) {}
-  bool OnProgress(std::uint64_t /*requestId*/, unsigned char /*progress*/) override { return true; }
-  void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status) override {
+  bool OnProgress(unsigned long long /*requestId*/, unsigned char /*progress*/) override {
+    return true;
+  }
+  void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) override {
     du::Symbol path;
     const bool known = GetAsyncFileName(requestId, path);
     completions_->push_back({status, path.safe_c_str(), known ? ReadFile(path.c_str()) : ""});
@@ -46,7 +48,7 @@ TEST(FetchService, DeliversACachedCopyWhenTheHostPumps) {
   standin::TakeFetchFailures();
   std::vector<Completion> done;
   du::SmartPtr<RecordingParser> parser(new RecordingParser(&done));
-  const std::uint64_t first = parser->GetFile("file://" + source, false, du::Symbol::EMPTY);
+  const unsigned long long first = parser->GetFile("file://" + source, false, du::Symbol::EMPTY);
   const std::string fifo = dir.path() + "/fifo.etb";
   // The pump too: a FIFO let into the cache would hold whoever reads the delivered copy.
   const auto fetchAll = [&] {

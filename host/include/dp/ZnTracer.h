@@ -23,7 +23,7 @@ class ZN_HOST_API TraceFormatter {
   TraceFormatter& operator=(const TraceFormatter&) = delete;
   ~TraceFormatter();
 
-  bool IsActive() const noexcept { return active_; }
+  bool IsActive() const noexcept;
 
   TraceFormatter& operator<<(const char* text);
   TraceFormatter& operator<<(const std::string& text);
@@ -42,13 +42,12 @@ class ZN_HOST_API TraceFormatter {
 // do, which lets tracers be constants made at load time without allocating.
 class ZN_HOST_API ZnTracer {
  public:
-  ZnTracer(const char* nameSpace, const char* className) noexcept
-      : nameSpace_(nameSpace), className_(className) {}
+  ZnTracer(const char* nameSpace, const char* className) noexcept;
 
-  TraceFormatter operator()(TraceType type) const { return TraceFormatter(*this, type); }
+  TraceFormatter operator()(TraceType type) const;
 
-  const char* GetNamespace() const noexcept { return nameSpace_; }
-  const char* GetClassName() const noexcept { return className_; }
+  const char* GetNamespace() const noexcept;
+  const char* GetClassName() const noexcept;
 
  private:
   const char* nameSpace_;

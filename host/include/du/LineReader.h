@@ -24,7 +24,7 @@ class ZN_HOST_API LineReader {
   // False at end of file.
   bool ReadLine();
   // The current line; valid until the next ReadLine.
-  char* GetBuffer() noexcept { return line_; }
+  char* GetBuffer() noexcept;
 
  private:
   bool FillMore();

@@ -24,15 +24,13 @@ class ZN_HOST_API Structure : public du::RefCounted {
   void GetSessionStateEtbFileName(du::Symbol& out) const;
   void GetSessionStateAstFileName(du::Symbol& out) const;
   void GetRoot(du::SmartPtr<ComponentNode>& out) const;
-  const du::SmartPtr<AnnoSetTableEntry>& GetSessionStateAnnoEntry() const noexcept {
-    return sessionStateEntry_;
-  }
+  const du::SmartPtr<AnnoSetTableEntry>& GetSessionStateAnnoEntry() const noexcept;
 
-  void SetFileSource(const du::Symbol& source) { fileSource_ = source; }
-  void SetAnnoSetTableFileSource(const du::Symbol& source) { tableFileSource_ = source; }
-  void SetSessionStateURL(const du::Symbol& url) { sessionStateURL_ = url; }
-  void SetSessionStateEtbFileName(const du::Symbol& name) { sessionStateEtbFile_ = name; }
-  void SetSessionStateAstFileName(const du::Symbol& name) { sessionStateAstFile_ = name; }
+  void SetFileSource(const du::Symbol& source);
+  void SetAnnoSetTableFileSource(const du::Symbol& source);
+  void SetSessionStateURL(const du::Symbol& url);
+  void SetSessionStateEtbFileName(const du::Symbol& name);
+  void SetSessionStateAstFileName(const du::Symbol& name);
   void SetSessionStateAnnoEntry(const du::SmartPtr<AnnoSetTableEntry>& entry);
 
  private:

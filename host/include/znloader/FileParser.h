@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "du/HostApi.h"
 #include "du/RefCounted.h"
 #include "du/Symbol.h"
@@ -22,9 +20,9 @@ class ZN_HOST_API FileParser : public znk::MemoryPoolAllocated, public du::RefCo
   // The object's class name as the host shows it in diagnostics, e.g. "etb::Parser".
   virtual du::Symbol GetDebugClassName() const;
   // Progress of a fetch started with GetFile; false asks the host to stop it.
-  virtual bool OnProgress(std::uint64_t requestId, unsigned char progress) = 0;
+  virtual bool OnProgress(unsigned long long requestId, unsigned char progress) = 0;
   // End of a fetch started with GetFile; ignored by default.
-  virtual void OnComplete(std::uint64_t requestId, znk::BaseAsyncEvent::EventStatus status);
+  virtual void OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status);
   // The parser's registered name; unset when it has none.
   virtual du::Symbol GetParserName() const;
   virtual bool IsPresaveNeeded() const;
@@ -34,9 +32,9 @@ class ZN_HOST_API FileParser : public znk::MemoryPoolAllocated, public du::RefCo
   // host later calls OnComplete with it. The request holds a reference to this parser until the
   // completion is delivered or cancelled, so the parser must be reference-counted by then.
   // `reserved` and `base` are unused by this host.
-  std::uint64_t GetFile(const du::Symbol& url, bool reserved, const du::Symbol& base);
+  unsigned long long GetFile(const du::Symbol& url, bool reserved, const du::Symbol& base);
   // The local path of a fetched file, for a request that is pending or being delivered.
-  bool GetAsyncFileName(std::uint64_t requestId, du::Symbol& path) const;
+  bool GetAsyncFileName(unsigned long long requestId, du::Symbol& path) const;
 };
 
 }  // namespace znloader

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,7 +25,7 @@ std::size_t PumpFetches();
 std::vector<std::string> TakeFetchFailures();
 
 // Requests queued and not yet delivered.
-std::vector<std::uint64_t> PendingFetches();
+std::vector<unsigned long long> PendingFetches();
 
 // Drops every pending request without calling its parser (and so releases the parsers).
 std::size_t CancelFetches();

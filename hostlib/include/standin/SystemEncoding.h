@@ -6,4 +6,7 @@ namespace standin {
 // tests that change it.
 void RereadSystemEncoding();
 
+// The next `times` conversions fail without writing their output at all, as another host's may.
+void FailConversionsUntouched(int times);
+
 }  // namespace standin

@@ -33,4 +33,8 @@ class TraceCapture {
 // Tracing is on by default; off, formatters are inactive and keep no text.
 void SetTracingEnabled(bool on);
 
+// Parts streamed into inactive formatters since the last call. A caller that asks IsActive first
+// streams none; a host that is not this one may not accept them.
+long TakePartsStreamedWhileInactive();
+
 }  // namespace standin
