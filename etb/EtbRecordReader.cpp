@@ -5,11 +5,12 @@
 #include <climits>
 #include <cstring>
 
+#include "etb/RecordRules.h"
+
 namespace etb {
 
 namespace {
 
-constexpr std::size_t kSeparatorLength = 4;  // "<@@>"
 constexpr std::size_t kShortestComment = 4;  // column 8 bytes; the comment starts at the third
 
 // A signed int read the way formatted stream extraction reads one in the classic locale: leading

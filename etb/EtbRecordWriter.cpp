@@ -4,13 +4,14 @@
 
 #include "du/Symbol.h"
 #include "etb/FormatConstants.h"
+#include "etb/RecordRules.h"
 
 namespace etb {
 
 namespace {
 
 // The separator and the column 9 marks, printed through the host's text type.
-const du::Symbol kSeparator("<@@>");
+const du::Symbol kSeparatorSymbol(kSeparator);
 const du::Symbol kMarked("2");
 const du::Symbol kUnmarked("0");
 
@@ -38,24 +39,24 @@ void WriteEtbRecord(BufferedOutput& out, const EtbRecord& record) {
   Put(out, record.componentId);
   for (const EtbText* text : {&record.componentName, &record.propertyName, &record.propertyValue,
                               &record.name, &record.file}) {
-    kSeparator.Print(out);
+    kSeparatorSymbol.Print(out);
     Put(out, *text);
   }
-  kSeparator.Print(out);
+  kSeparatorSymbol.Print(out);
   Put(out, record.annotationType);
-  kSeparator.Print(out);
+  kSeparatorSymbol.Print(out);
   Put(out, record.accessState);
 
   const bool marked = record.secondState >= kMarkedSecondState;
   if (marked || !record.extraText1.empty() || AccessStateReadsAsComment(record.accessState)) {
-    kSeparator.Print(out);
+    kSeparatorSymbol.Print(out);
     (marked ? kMarked : kUnmarked).Print(out);
   }
   if (!record.extraText1.empty()) {
-    kSeparator.Print(out);
+    kSeparatorSymbol.Print(out);
     Put(out, record.extraText1);
     if (!record.extraText2.empty()) {
-      kSeparator.Print(out);
+      kSeparatorSymbol.Print(out);
       Put(out, record.extraText2);
     }
   }

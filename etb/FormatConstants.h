@@ -11,5 +11,9 @@ constexpr int kMarkedSecondState = 2;
 constexpr int kSessionStateAnnotationType = 16;
 // A record of this type whose file ends in ".ast" names the ".znd" beside it.
 constexpr int kAstRecordAnnotationType = 15;
+// The types whose records, for a ".zna" file, are view-state sources rather than entries.
+constexpr int kViewStateRecordTypes[] = {1, 3, 4};
+// The code every failed load reports to its event beside its message.
+constexpr int kLoadFailureCode = 1;
 
 }  // namespace etb

@@ -8,6 +8,7 @@
 #include "etb/FormatConstants.h"
 #include "etb/Parser.h"
 #include "etb/ProductEncoding.h"
+#include "etb/RecordRules.h"
 #include "znk/AnnoSetTableEntry.h"
 #include "znk/AnnoSetTableEntryData.h"
 #include "znk/ComponentNode.h"
@@ -18,14 +19,11 @@ namespace etb {
 
 namespace {
 
-constexpr int kRecordSeparators = 6;  // columns 1 to 7
-
-bool EndsWith(const du::Symbol& text, const char* suffix) {
-  return text.length() >= 4 && text.substr(text.length() - 4, 4) == suffix;
-}
-
-bool IsViewStateType(int annotationType) {
-  return annotationType == 1 || annotationType == 3 || annotationType == 4;
+// A test of a file's last four characters, asked of the host's symbol.
+auto EndsWith(const du::Symbol& text) {
+  return [&text](const char* suffix) {
+    return text.length() >= 4 && text.substr(text.length() - 4, 4) == suffix;
+  };
 }
 
 du::Symbol SymbolOf(const EtbText& text) {
@@ -64,10 +62,10 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
 
   du::Symbol file = SymbolOf(record.file);
   if (record.separators < kRecordSeparators || file.IsNull()) return;
-  if (record.annotationType == kAstRecordAnnotationType && EndsWith(file, ".ast")) {
-    file = file.substr(0, file.length() - 4) + ".znd";
+  if (NamesZndBeside(record.annotationType, EndsWith(file))) {
+    file = file.substr(0, file.length() - 4) + kZndExtension;
   }
-  if (IsViewStateType(record.annotationType) && EndsWith(file, ".zna")) {
+  if (IsViewStateRecord(record.annotationType, EndsWith(file))) {
     AddViewStateSource(structure, SymbolOf(record.name), file);
     return;
   }

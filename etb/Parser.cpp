@@ -2,6 +2,7 @@
 
 #include "dp/ZnTracer.h"
 #include "du/URL.h"
+#include "etb/FormatConstants.h"
 #include "etb/TraceLine.h"
 #include "znk/Structure.h"
 
@@ -67,7 +68,7 @@ void Parser::LoadAnnotationTable(const du::SmartPtr<znk::AnnoSetTable>& newTable
     GetFile(du::GetURLForFileSource(fileSource, du::Symbol::EMPTY), false, du::Symbol::EMPTY);
     return;
   }
-  if (event != nullptr) event->ReportFailure("Failed to get etb file", 1);
+  if (event != nullptr) event->ReportFailure("Failed to get etb file", kLoadFailureCode);
   EndLoad();
 }
 
@@ -86,7 +87,7 @@ void Parser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable,
     if (parsed) {
       event->ReportSuccess();
     } else {
-      event->ReportFailure("Failed to get session state file", 1);
+      event->ReportFailure("Failed to get session state file", kLoadFailureCode);
     }
   }
   EndLoad();
@@ -98,7 +99,7 @@ void Parser::OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::Event
     GetAsyncFileName(requestId, path);
     ParseETBFile(path);
   } else if (status == znk::BaseAsyncEvent::EVENT_FAILED) {
-    if (event != nullptr) event->ReportFailure("Failed to get etb file", 1);
+    if (event != nullptr) event->ReportFailure("Failed to get etb file", kLoadFailureCode);
     EndLoad();
   }
 }
@@ -127,7 +128,7 @@ bool Parser::Parse(const du::Symbol& fileName) {
 void Parser::ParseETBFile(const du::Symbol& fileName) {
   if (table.IsNull()) {
     if (event != nullptr) {
-      event->ReportFailure("Structure has no associated annotation set table", 1);
+      event->ReportFailure("Structure has no associated annotation set table", kLoadFailureCode);
     }
   } else {
     // A reader of its own, so the file is let go of as soon as this parse ends.
@@ -139,7 +140,7 @@ void Parser::ParseETBFile(const du::Symbol& fileName) {
       if (parsed) {
         event->ReportSuccess();
       } else {
-        event->ReportFailure("Failed to parse etb file", 1);
+        event->ReportFailure("Failed to parse etb file", kLoadFailureCode);
       }
     }
   }

@@ -7,6 +7,7 @@
 #include "du/FileSystem.h"
 #include "du/URL.h"
 #include "du/ZipReader.h"
+#include "etb/FormatConstants.h"
 #include "zip/ArchivePath.h"
 #include "znk/Structure.h"
 
@@ -45,7 +46,8 @@ void ZipParser::LoadSessionState(const du::SmartPtr<znk::AnnoSetTable>& newTable
     GetFile(du::GetURLForFileSource(sessionURL, du::Symbol::EMPTY), false, du::Symbol::EMPTY);
     return;
   }
-  if (event != nullptr) event->ReportFailure("Failed to get Dornal session file", 1);
+  if (event != nullptr)
+    event->ReportFailure("Failed to get Dornal session file", etb::kLoadFailureCode);
   event = nullptr;
   table.Reset();
 }
@@ -61,7 +63,7 @@ bool HasExtension(const std::string& name, const char* extension) {
 
 void ZipParser::OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::EventStatus status) {
   if (status == znk::BaseAsyncEvent::EVENT_FAILED) {
-    if (event != nullptr) event->ReportFailure("Failed to get zip file", 1);
+    if (event != nullptr) event->ReportFailure("Failed to get zip file", etb::kLoadFailureCode);
     return;
   }
   if (status != znk::BaseAsyncEvent::EVENT_DELIVERED) return;
@@ -70,7 +72,8 @@ void ZipParser::OnComplete(unsigned long long requestId, znk::BaseAsyncEvent::Ev
   GetAsyncFileName(requestId, delivered);
   du::ZipReader reader(ArchivePathFor(delivered.safe_c_str()));
   if (table.IsNull()) {
-    if (event != nullptr) event->ReportFailure("Failed to get annotation table", 1);
+    if (event != nullptr)
+      event->ReportFailure("Failed to get annotation table", etb::kLoadFailureCode);
     return;
   }
   const du::SmartPtr<znk::Structure> structure = table->GetStructure();

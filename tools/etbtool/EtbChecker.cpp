@@ -10,6 +10,7 @@
 #include "etb/ETBParser_Scanner.h"
 #include "etb/EtbRecordReader.h"
 #include "etb/FormatConstants.h"
+#include "etb/RecordRules.h"
 #include "standin/InputFile.h"
 #include "standin/InputLimits.h"
 #include "standin/TraceCapture.h"
@@ -18,7 +19,6 @@ namespace etbtool {
 
 namespace {
 
-constexpr int kRecordSeparators = 6;  // columns 1 to 7
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(const char* line) {
@@ -28,8 +28,10 @@ bool IsBlank(const char* line) {
   return true;
 }
 
-bool EndsWith(const etb::EtbText& text, const char* suffix) {
-  return text.size >= 4 && std::memcmp(text.data + text.size - 4, suffix, 4) == 0;
+auto EndsWith(const etb::EtbText& text) {
+  return [&text](const char* suffix) {
+    return text.size >= 4 && std::memcmp(text.data + text.size - 4, suffix, 4) == 0;
+  };
 }
 
 std::string Text(const etb::EtbText& text) { return {text.data, text.size}; }
@@ -108,7 +110,8 @@ void EtbChecker::CheckLine(char* line, du::LineReader& lines, RawLines& raw) {
   const long recordLine = line_;
   const auto shortLine = [&](int separators) {
     Add(recordLine, "short-line", Severity::kWarning,
-        Counted(separators, "separator") + "; a record needs " + std::to_string(kRecordSeparators),
+        Counted(separators, "separator") + "; a record needs " +
+            std::to_string(etb::kRecordSeparators),
         "the line is skipped");
   };
   if (first == etb::EtbRecordReader::FirstLine::kNoRecord) {
@@ -134,7 +137,7 @@ void EtbChecker::CheckLine(char* line, du::LineReader& lines, RawLines& raw) {
     FollowComment(continuation, raw);
   }
   reader.ReadLastColumns(scanner, record);
-  if (record.separators < kRecordSeparators) {
+  if (record.separators < etb::kRecordSeparators) {
     shortLine(record.separators);
     return;
   }
@@ -162,7 +165,7 @@ void EtbChecker::FollowComment(const std::string& continuation, RawLines& raw) {
     ++line_;
     CheckRawLine(raw.Line());
     const int separators = CountSeparators(raw.Line().substr(0, raw.Line().find('\0')));
-    if (separators >= kRecordSeparators) {
+    if (separators >= etb::kRecordSeparators) {
       Add(line_, "swallowed-record", Severity::kWarning,
           "a line with " + std::to_string(separators) + " separators is taken into the comment",
           "no record of its own: its first column joins the comment of line " +
@@ -227,11 +230,11 @@ void EtbChecker::CheckTail(const etb::EtbRecord& record) {
 // The records the host turns into something else than a plain entry.
 void EtbChecker::CheckKind(const etb::EtbRecord& record) {
   const int type = record.annotationType;
-  if (type == etb::kAstRecordAnnotationType && EndsWith(record.file, ".ast")) {
+  if (etb::NamesZndBeside(type, EndsWith(record.file))) {
     const std::string file = Text(record.file);
     Add(line_, "ast-rewrite", Severity::kInfo, "type 15 record for " + Shown(file),
-        "the entry's file is " + Shown(file.substr(0, file.size() - 4) + ".znd"));
-  } else if ((type == 1 || type == 3 || type == 4) && EndsWith(record.file, ".zna")) {
+        "the entry's file is " + Shown(file.substr(0, file.size() - 4) + etb::kZndExtension));
+  } else if (etb::IsViewStateRecord(type, EndsWith(record.file))) {
     Add(line_, "view-state", Severity::kInfo,
         "view-state record " + Shown(Text(record.name)) + " for " + Shown(Text(record.file)),
         "a view-state source on the structure's root node, no table entry");

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "TextForms.h"
+#include "etb/RecordRules.h"
 #include "znk/AnnoSetTableEntryData.h"
 
 namespace etbtool {
@@ -52,7 +53,7 @@ class EntryReader {
     if (anyBytes) return;
     if (value.find_first_of("\r\n") != std::string::npos) {
       Refuse(field, "a line break, which an ETB record cannot carry");
-    } else if (value.find("<@@>") != std::string::npos) {
+    } else if (value.find(etb::kSeparator) != std::string::npos) {
       Refuse(field, "the separator <@@>, which an ETB record cannot carry");
     } else if (value.find('\0') != std::string::npos) {
       Refuse(field, "a NUL byte, which ends an ETB line");
@@ -115,13 +116,12 @@ ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreT
     reader.Refuse("accessState", "four or more characters, which read back as a comment");
   }
   const auto fileEndsIn = [&entry](const char* suffix) {
-    return entry.file.size() >= 4 && entry.file.compare(entry.file.size() - 4, 4, suffix) == 0;
+    return etb::EndsWithBytes(entry.file, suffix);
   };
-  if (entry.annotationType == 15 && fileEndsIn(".ast")) {
+  if (etb::NamesZndBeside(entry.annotationType, fileEndsIn)) {
     reader.Refuse("file", "an .ast file of a type 15 entry reads back as .znd");
   }
-  const int type = entry.annotationType;
-  if ((type == 1 || type == 3 || type == 4) && fileEndsIn(".zna")) {
+  if (etb::IsViewStateRecord(entry.annotationType, fileEndsIn)) {
     reader.Refuse("file",
                   "a .zna file of a type 1, 3 or 4 entry reads back as a view-state source");
   }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "etb/RecordRules.h"
+
 namespace etbtool {
 
 std::size_t Utf8SequenceAt(const unsigned char* bytes, std::size_t i, std::size_t size) {
@@ -74,8 +76,8 @@ bool HasSeparatorFragment(const char* text, std::size_t size) {
 
 int CountSeparators(const std::string& line) {
   int count = 0;
-  for (std::size_t at = line.find("<@@>"); at != std::string::npos;
-       at = line.find("<@@>", at + 4)) {
+  for (std::size_t at = line.find(etb::kSeparator); at != std::string::npos;
+       at = line.find(etb::kSeparator, at + etb::kSeparatorLength)) {
     ++count;
   }
   return count;
