@@ -11,9 +11,9 @@
 #include "FuzzHost.h"
 #include "du/FileSystem.h"
 #include "etb/Parser.h"
+#include "standin/HostLoad.h"
 #include "standin/HostTemp.h"
 #include "standin/InputLimits.h"
-#include "standin/RecordingEvent.h"
 #include "zip/ZipParser.h"
 #include "znk/Structure.h"
 
@@ -49,19 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     du::SmartPtr<znk::Structure> structure(new znk::Structure);
     structure->SetSessionStateURL(archive);
     du::SmartPtr<znk::AnnoSetTable> table(new znk::AnnoSetTable(structure));
-    standin::RecordingEvent zipEvent;
-    standin::RecordingEvent etbEvent;
     du::SmartPtr<zip::ZipParser> zipLoader(new zip::ZipParser);
     du::SmartPtr<etb::Parser> etbLoader(new etb::Parser);
     if (zipLoader.IsNull() || etbLoader.IsNull()) return 0;
-    zipLoader->LoadSessionState(table, &zipEvent);
-    standin::PumpFetches();
-    etbLoader->LoadSessionState(table, &etbEvent);
+    const standin::SessionOutcome outcome = standin::LoadSession(*zipLoader, *etbLoader, table);
     zipLoader->LoadSessionState({}, nullptr);
-    if (zipEvent.reportCount() != 1 || etbEvent.reportCount() != 1) {
+    if (outcome.zip.reports != 1 || outcome.etb.reports != 1) {
       fuzzhost::Fail(kTarget, "a load did not report exactly once");
     }
-    if (zipEvent.outcome() != standin::RecordingEvent::Outcome::kSuccess) {
+    if (!outcome.zip.succeeded()) {
       fuzzhost::Fail(kTarget, "the zip load failed on a fetched archive");
     }
     unsigned int entries = 0;

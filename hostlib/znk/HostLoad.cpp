@@ -23,4 +23,18 @@ LoadOutcome LoadAnnotationTable(znloader::AnnotationParser& loader,
   return {event.outcome(), event.message(), event.reportCount()};
 }
 
+SessionOutcome LoadSession(znloader::AnnotationParser& zipLoader,
+                           znloader::AnnotationParser& etbLoader,
+                           const du::SmartPtr<znk::AnnoSetTable>& table,
+                           const std::function<void()>& unpacked) {
+  RecordingEvent zipEvent;
+  RecordingEvent etbEvent;
+  zipLoader.LoadSessionState(table, &zipEvent);
+  PumpFetches();
+  if (unpacked) unpacked();
+  etbLoader.LoadSessionState(table, &etbEvent);
+  return {{zipEvent.outcome(), zipEvent.message(), zipEvent.reportCount()},
+          {etbEvent.outcome(), etbEvent.message(), etbEvent.reportCount()}};
+}
+
 }  // namespace standin

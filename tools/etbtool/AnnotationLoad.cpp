@@ -16,10 +16,6 @@ LoadReport ReportOf(standin::RecordingEvent::Outcome outcome, const std::string&
   return {false, "the loader reported nothing"};
 }
 
-LoadReport ReportOf(const standin::RecordingEvent& event) {
-  return ReportOf(event.outcome(), event.message());
-}
-
 }  // namespace
 
 LoadReport ReportOf(const standin::LoadOutcome& outcome) {
@@ -70,8 +66,6 @@ LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& 
   loaded.structure->SetSessionStateURL(archive);
 
   standin::TraceCapture capture;
-  standin::RecordingEvent zipEvent;
-  standin::RecordingEvent etbEvent;
   du::SmartPtr<znloader::AnnotationParser> zipLoader;
   du::SmartPtr<znloader::AnnotationParser> etbLoader;
   if (!module.Create("loader", "annotation", "zip", zipLoader) ||
@@ -81,17 +75,17 @@ LoadedSession LoadSessionArchive(const LoadedModule& module, const std::string& 
   }
   standin::TakeFetchFailures();
   PhaseStats::Get().Start("fetch");
-  zipLoader->LoadSessionState(loaded.table, &zipEvent);
-  standin::PumpFetches();
-  loaded.fetchFailures = standin::TakeFetchFailures();
-  {
-    const TimedParse parse(0);
-    etbLoader->LoadSessionState(loaded.table, &etbEvent);
-  }
+  std::optional<TimedParse> parse;
+  const standin::SessionOutcome outcome =
+      standin::LoadSession(*zipLoader, *etbLoader, loaded.table, [&] {
+        loaded.fetchFailures = standin::TakeFetchFailures();
+        parse.emplace(0);
+      });
+  parse.reset();
   // The zip loader keeps the table until its next load; let it go with the loader.
   zipLoader.Reset();
-  loaded.zipReport = ReportOf(zipEvent);
-  loaded.report = ReportOf(etbEvent);
+  loaded.zipReport = ReportOf(outcome.zip);
+  loaded.report = ReportOf(outcome.etb);
   loaded.traces = capture.Lines();
   return loaded;
 }

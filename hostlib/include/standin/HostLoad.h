@@ -33,4 +33,18 @@ LoadOutcome LoadAnnotationTable(znloader::AnnotationParser& loader,
                                 const du::SmartPtr<znk::AnnoSetTable>& table,
                                 const std::function<void()>& requested = {});
 
+// What the two loads of a session heard.
+struct SessionOutcome {
+  LoadOutcome zip;
+  LoadOutcome etb;
+};
+
+// Loads the session `table`'s structure names (its session-state URL) as a host does: the zip
+// loader's LoadSessionState, a pump of the fetches, which unpacks the archive, then the ETB
+// loader's LoadSessionState on the same table. `unpacked`, when given, runs between the two.
+SessionOutcome LoadSession(znloader::AnnotationParser& zipLoader,
+                           znloader::AnnotationParser& etbLoader,
+                           const du::SmartPtr<znk::AnnoSetTable>& table,
+                           const std::function<void()>& unpacked = {});
+
 }  // namespace standin
