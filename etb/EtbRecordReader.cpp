@@ -95,12 +95,12 @@ EtbText EtbRecordReader::Text(char* column, std::size_t size, std::size_t keptAt
   // The work text holds the bytes first: a converter that fails without writing leaves them.
   std::string& kept = Kept(keptAt);
   kept.assign(column, size);
-  converter_->Convert(std::string(column, size), kept, nullptr);
+  converter_->Convert(std::string(column, size), kept);
   return {kept.c_str(), kept.size()};
 }
 
-EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& scanner,
-                                                             EtbRecord& record) {
+bool EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& scanner, EtbRecord& record,
+                                       bool& commentGoesOn) {
   char* column = scanner.TakeNextColumn();
   record.componentId = column != nullptr ? ReadAtoi(column) : 0;
   record.componentIdText = Seen(column, scanner);
@@ -108,7 +108,7 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
                             &record.name, &record.file};
   for (std::size_t i = 0; i < 5; ++i) {
     char* text = scanner.TakeNextColumn();
-    if (text == nullptr) return FirstLine::kNoRecord;
+    if (text == nullptr) return false;
     const std::size_t size = SizeOf(text, scanner);
     *texts[i] = converter_ == nullptr ? EtbText{text, size} : Text(text, size, i);
   }
@@ -122,11 +122,12 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
   column = scanner.TakeNextColumn();
   record.separators = scanner.separatorCount;
   record.accessStateText = Seen(column, scanner);
-  if (column == nullptr) return FirstLine::kRead;
+  if (column == nullptr) return true;
   record.accessState = ExtractInt(column);
-  if (SizeOf(column, scanner) < kShortestComment) return FirstLine::kRead;
+  if (SizeOf(column, scanner) < kShortestComment) return true;
   record.comment.assign(column + 2);
-  if (!scanner.lastOnLine) return FirstLine::kRead;
+  commentGoesOn = scanner.lastOnLine;
+  if (!commentGoesOn) return true;
   if (converter_ == nullptr) {  // converted texts are kept already
     for (std::size_t i = 0; i < 5; ++i) {
       std::string& kept = Kept(i);
@@ -134,7 +135,7 @@ EtbRecordReader::FirstLine EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& 
       *texts[i] = {kept.c_str(), kept.size()};
     }
   }
-  return FirstLine::kCommentGoesOn;
+  return true;
 }
 
 void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& record) {
@@ -156,10 +157,31 @@ void EtbRecordReader::ReadLastColumns(ETBParser_Scanner& scanner, EtbRecord& rec
   record.columnsLeft = scanner.cursor != nullptr;
 }
 
-std::string ReadCommentLines(ETBParser_Scanner& scanner, du::LineReader& lines) {
+bool EtbRecordReader::ReadRecord(char* line, LineSource& more, EtbRecord& record) {
+  ETBParser_Scanner scanner{line, line, 0, false};
+  bool commentGoesOn = false;
+  if (!ReadFirstColumns(scanner, record, commentGoesOn)) {
+    if (reporter_ != nullptr) reporter_->NoRecord(scanner.separatorCount);
+    return false;
+  }
+  if (reporter_ != nullptr) reporter_->FirstColumns(record);
+  if (commentGoesOn) {
+    const std::string continuation = more.RemainingComment(scanner);
+    record.comment += continuation;
+    if (reporter_ != nullptr) reporter_->CommentLines(continuation);
+  }
+  ReadLastColumns(scanner, record);
+  if (reporter_ != nullptr && !HasAllColumns(record)) reporter_->NoRecord(record.separators);
+  return true;
+}
+
+std::string LineSource::RemainingComment(ETBParser_Scanner& scanner) {
+  return ReadCommentLines(scanner, *this);
+}
+
+std::string ReadCommentLines(ETBParser_Scanner& scanner, LineSource& lines) {
   std::string continuation;
-  while (lines.ReadLine()) {
-    char* line = lines.GetBuffer();
+  while (char* line = lines.NextLine()) {
     scanner.lineStart = line;
     scanner.cursor = line;
     scanner.lastOnLine = true;

@@ -2,10 +2,10 @@
 // placed as a table entry, a session-state entry or a view-state source.
 #include <utility>
 
-#include "du/EncodingConverter.h"
 #include "etb/ETBParser_Scanner.h"
 #include "etb/EtbRecordReader.h"
 #include "etb/FormatConstants.h"
+#include "etb/HostRecordSources.h"
 #include "etb/Parser.h"
 #include "etb/ProductEncoding.h"
 #include "etb/RecordRules.h"
@@ -46,22 +46,29 @@ void AddViewStateSource(const du::SmartPtr<znk::Structure>& structure, const du:
 }  // namespace
 
 void Parser::ParseLine(char* line, du::LineReader& lines) {
-  du::EncodingConverter converter;
+  // A comment's further lines go through the parser's own step (ReadRemainingComment).
+  class CommentLines final : public HostLines {
+   public:
+    CommentLines(Parser& parser, du::LineReader& reader) : HostLines(reader), parser_(parser) {}
+    std::string RemainingComment(ETBParser_Scanner& scanner) override {
+      return parser_.ReadRemainingComment(scanner, reader_);
+    }
+
+   private:
+    Parser& parser_;
+  };
+
+  HostConverter converter;
   du::SmartPtr<znk::Structure> structure;
   if (!table.IsNull()) structure = table->GetStructure();
   EtbRecordReader records(ProductUsesSystemEncoding(structure) ? &converter : nullptr);
 
-  ETBParser_Scanner scanner{line, line, 0, false};
+  CommentLines more(*this, lines);
   EtbRecord record;
-  const EtbRecordReader::FirstLine first = records.ReadFirstColumns(scanner, record);
-  if (first == EtbRecordReader::FirstLine::kNoRecord) return;
-  if (first == EtbRecordReader::FirstLine::kCommentGoesOn) {
-    record.comment += ReadRemainingComment(scanner, lines);
-  }
-  records.ReadLastColumns(scanner, record);
+  if (!records.ReadRecord(line, more, record)) return;
 
   du::Symbol file = SymbolOf(record.file);
-  if (record.separators < kRecordSeparators || file.IsNull()) return;
+  if (!HasAllColumns(record) || file.IsNull()) return;
   if (NamesZndBeside(record.annotationType, EndsWith(file))) {
     file = file.substr(0, file.length() - 4) + kZndExtension;
   }
@@ -96,7 +103,8 @@ void Parser::ParseLine(char* line, du::LineReader& lines) {
 }
 
 std::string Parser::ReadRemainingComment(ETBParser_Scanner& scanner, du::LineReader& lines) {
-  return ReadCommentLines(scanner, lines);
+  HostLines source(lines);
+  return ReadCommentLines(scanner, source);
 }
 
 }  // namespace etb

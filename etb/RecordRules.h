@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "etb/EtbRecord.h"
 #include "etb/FormatConstants.h"
 
 // What a record's columns make of it, once for every reader of the format: the loader, the
@@ -15,6 +16,11 @@ namespace etb {
 constexpr char kSeparator[] = "<@@>";
 constexpr std::size_t kSeparatorLength = sizeof kSeparator - 1;
 constexpr int kRecordSeparators = 6;
+
+// Whether a record read has the separators of columns 1 to 7; one that has not is dropped.
+inline bool HasAllColumns(const EtbRecord& record) {
+  return record.separators >= kRecordSeparators;
+}
 
 constexpr const char* kViewStateExtension = ".zna";
 constexpr const char* kAstExtension = ".ast";

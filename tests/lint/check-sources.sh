@@ -18,5 +18,12 @@ fi
 if grep -n -E '#include "module/' -r etb zip; then
   echo "a component includes from module/, the layer above it"; status=1
 fi
+# The record layer stands on the standard library alone: the host comes in through its
+# interfaces, never by a host type.
+record_layer=(etb/EtbRecord.h etb/EtbRecordReader.h etb/EtbRecordReader.cpp etb/ETBParser_Scanner.h
+              etb/RecordRules.h etb/FormatConstants.h)
+if grep -n -E '#include "(du|dp|dg|znk|znloader)/|\b(du|dp|dg|znk|znloader)::' "${record_layer[@]}"; then
+  echo "the record layer names a host type"; status=1
+fi
 [ "$status" -eq 0 ] && echo "sources: ${#sources[@]} files formatted, module includes clean"
 exit "$status"

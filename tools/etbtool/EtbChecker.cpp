@@ -7,7 +7,6 @@
 #include "RawLines.h"
 #include "TextForms.h"
 #include "du/FileReader.h"
-#include "etb/ETBParser_Scanner.h"
 #include "etb/EtbRecordReader.h"
 #include "etb/FormatConstants.h"
 #include "etb/RecordRules.h"
@@ -49,13 +48,15 @@ std::string EtbChecker::Check(const std::string& path) {
   du::FileReader file;
   if (!raw.IsOpen() || !file.Open(du::Symbol(path), 0, 8192)) return "cannot be opened";
   const standin::TraceCapture hostTraces;  // the line reader says when it refuses a line
+  raw_ = &raw;
   try {
     du::LineReader lines(&file, 0);
+    etb::HostLines more(lines);
     while (lines.ReadLine()) {
       raw.Next();
       ++line_;
       CheckRawLine(raw.Line());
-      CheckLine(lines.GetBuffer(), lines, raw);
+      CheckLine(lines.GetBuffer(), more);
     }
   } catch (bool) {  // the host's reader failed, or refused a line over its limit
     if (hostTraces.Lines().empty()) return "the reading failed partway";
@@ -98,28 +99,32 @@ void EtbChecker::CheckRawLine(const std::string& raw) {
   }
 }
 
-void EtbChecker::CheckLine(char* line, du::LineReader& lines, RawLines& raw) {
+void EtbChecker::CheckLine(char* line, etb::LineSource& more) {
   if (IsBlank(line)) {
     Add(line_, "blank-line", Severity::kInfo, "blank line", "skipped");
     return;
   }
-  etb::ETBParser_Scanner scanner{line, line, 0, false};
+  recordLine_ = line_;
   etb::EtbRecord record;
-  etb::EtbRecordReader reader(convert_ ? &converter_ : nullptr);
-  const etb::EtbRecordReader::FirstLine first = reader.ReadFirstColumns(scanner, record);
-  const long recordLine = line_;
-  const auto shortLine = [&](int separators) {
-    Add(recordLine, "short-line", Severity::kWarning,
-        Counted(separators, "separator") + "; a record needs " +
-            std::to_string(etb::kRecordSeparators),
-        "the line is skipped");
-  };
-  if (first == etb::EtbRecordReader::FirstLine::kNoRecord) {
-    shortLine(scanner.separatorCount);
-    return;
-  }
+  etb::EtbRecordReader reader(convert_ ? &converter_ : nullptr, this);
+  if (!reader.ReadRecord(line, more, record) || !etb::HasAllColumns(record)) return;
+  ++records_;
+  CheckNumber(record.secondStateText, record.secondState, "column 9 (second state)");
+  CheckText({record.comment.data(), record.comment.size()}, "the comment", false);
+  CheckTail(record);
+  CheckKind(record);
+}
 
-  // Columns 1 to 8 first: a comment that goes on reads the next lines into the same buffer.
+void EtbChecker::NoRecord(int separators) {
+  Add(recordLine_, "short-line", Severity::kWarning,
+      Counted(separators, "separator") + "; a record needs " +
+          std::to_string(etb::kRecordSeparators),
+      "the line is skipped");
+}
+
+// Columns 1 to 8, while their line is at hand: a comment that goes on reads the next lines into
+// the same buffer.
+void EtbChecker::FirstColumns(const etb::EtbRecord& record) {
   if (!(markedFirstLine_ && line_ == 1)) {
     CheckNumber(record.componentIdText, record.componentId, "column 1 (component id)");
   }
@@ -131,45 +136,28 @@ void EtbChecker::CheckLine(char* line, du::LineReader& lines, RawLines& raw) {
                                       "column 4 (property value)", "column 5 (name)",
                                       "column 6 (file)"};
   for (std::size_t i = 0; i < 5; ++i) CheckText(*texts[i], names[i], convert_);
-  if (first == etb::EtbRecordReader::FirstLine::kCommentGoesOn) {
-    const std::string continuation = etb::ReadCommentLines(scanner, lines);
-    record.comment += continuation;
-    FollowComment(continuation, raw);
-  }
-  reader.ReadLastColumns(scanner, record);
-  if (record.separators < etb::kRecordSeparators) {
-    shortLine(record.separators);
-    return;
-  }
-
-  ++records_;
-  CheckNumber(record.secondStateText, record.secondState, "column 9 (second state)");
-  CheckText({record.comment.data(), record.comment.size()}, "the comment", false);
-  CheckTail(record);
-  CheckKind(record);
 }
 
 // The lines a comment took: counted on the record's line, each checked as a line of its own,
 // and those that look like records named.
-void EtbChecker::FollowComment(const std::string& continuation, RawLines& raw) {
+void EtbChecker::CommentLines(const std::string& continuation) {
   const long taken = std::count(continuation.begin(), continuation.end(), '\n');
   if (taken == 0) return;
-  const long recordLine = line_;
-  Add(recordLine, "comment-lines", Severity::kInfo,
+  Add(recordLine_, "comment-lines", Severity::kInfo,
       "column 8 ends the line, so the comment goes on over " + Counted(taken, "following line"),
-      taken == 1 ? "line " + std::to_string(recordLine + 1) + " belongs to this record"
-                 : "lines " + std::to_string(recordLine + 1) + " to " +
-                       std::to_string(recordLine + taken) + " belong to this record");
+      taken == 1 ? "line " + std::to_string(recordLine_ + 1) + " belongs to this record"
+                 : "lines " + std::to_string(recordLine_ + 1) + " to " +
+                       std::to_string(recordLine_ + taken) + " belong to this record");
   for (long i = 0; i < taken; ++i) {
-    raw.Next();
+    raw_->Next();
     ++line_;
-    CheckRawLine(raw.Line());
-    const int separators = CountSeparators(raw.Line().substr(0, raw.Line().find('\0')));
+    CheckRawLine(raw_->Line());
+    const int separators = CountSeparators(raw_->Line().substr(0, raw_->Line().find('\0')));
     if (separators >= etb::kRecordSeparators) {
       Add(line_, "swallowed-record", Severity::kWarning,
           "a line with " + std::to_string(separators) + " separators is taken into the comment",
           "no record of its own: its first column joins the comment of line " +
-              std::to_string(recordLine) + ", its next ones become columns 9 and on");
+              std::to_string(recordLine_) + ", its next ones become columns 9 and on");
     }
   }
 }

@@ -4,18 +4,19 @@
 #include <string>
 
 #include "CheckFinding.h"
-#include "du/EncodingConverter.h"
-#include "du/LineReader.h"
 #include "etb/EtbRecord.h"
+#include "etb/EtbRecordReader.h"
+#include "etb/HostRecordSources.h"
 
 namespace etbtool {
 
 class RawLines;
 
-// Reads an ETB file line by line as the loader does, through the module's own record reader,
-// and reports every line whose meaning the loader drops, merges or changes. Findings go out as
-// they are found: nothing of the file is kept but the line at hand.
-class EtbChecker {
+// Reads an ETB file line by line as the loader does, through the loader's own record reader,
+// and reports every line whose meaning the loader drops, merges or changes: the reader says what
+// it made of each line, and the checker says it in words. Findings go out as they are found:
+// nothing of the file is kept but the line at hand.
+class EtbChecker final : private etb::RecordReporter {
  public:
   using Report = std::function<void(const Finding&)>;
 
@@ -32,8 +33,11 @@ class EtbChecker {
  private:
   void Add(long line, const char* code, Severity severity, std::string message, std::string host);
   void CheckRawLine(const std::string& raw);
-  void CheckLine(char* line, du::LineReader& lines, RawLines& raw);
-  void FollowComment(const std::string& continuation, RawLines& raw);
+  void CheckLine(char* line, etb::LineSource& more);
+  // What the reader tells while it reads a record.
+  void FirstColumns(const etb::EtbRecord& record) override;
+  void CommentLines(const std::string& continuation) override;
+  void NoRecord(int separators) override;
   void CheckNumber(const etb::EtbText& text, int value, const char* column);
   void CheckAccessState(const etb::EtbRecord& record);
   void CheckText(const etb::EtbText& text, const char* column, bool converted);
@@ -42,8 +46,10 @@ class EtbChecker {
 
   bool convert_;
   Report report_;
-  du::EncodingConverter converter_;
+  etb::HostConverter converter_;
+  RawLines* raw_ = nullptr;  // the file's raw lines, while a check runs
   long line_ = 0;
+  long recordLine_ = 0;  // the line the record at hand starts on
   long records_ = 0;
   bool markedFirstLine_ = false;  // a byte-order mark opens line 1
 };
