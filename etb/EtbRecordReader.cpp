@@ -11,8 +11,6 @@ namespace etb {
 
 namespace {
 
-constexpr std::size_t kShortestComment = 4;  // column 8 bytes; the comment starts at the third
-
 // A signed int read the way formatted stream extraction reads one in the classic locale: leading
 // white space, an optional sign, decimal digits; no digits read as 0, and a value out of range
 // as the nearest limit.
@@ -124,8 +122,8 @@ bool EtbRecordReader::ReadFirstColumns(ETBParser_Scanner& scanner, EtbRecord& re
   record.accessStateText = Seen(column, scanner);
   if (column == nullptr) return true;
   record.accessState = ExtractInt(column);
-  if (SizeOf(column, scanner) < kShortestComment) return true;
-  record.comment.assign(column + 2);
+  if (SizeOf(column, scanner) < kShortestCommentColumn) return true;
+  record.comment.assign(column + kCommentOffset);
   commentGoesOn = scanner.lastOnLine;
   if (!commentGoesOn) return true;
   if (converter_ == nullptr) {  // converted texts are kept already

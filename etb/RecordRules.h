@@ -22,6 +22,11 @@ inline bool HasAllColumns(const EtbRecord& record) {
   return record.separators >= kRecordSeparators;
 }
 
+// Column 8 of this many bytes or more holds a comment from byte kCommentOffset on, whatever
+// the bytes before it.
+constexpr std::size_t kShortestCommentColumn = 4;
+constexpr std::size_t kCommentOffset = 2;
+
 constexpr const char* kViewStateExtension = ".zna";
 constexpr const char* kAstExtension = ".ast";
 constexpr const char* kZndExtension = ".znd";

@@ -8,6 +8,7 @@
 #include "du/FileSystem.h"
 #include "standin/FileFailure.h"
 #include "standin/FileSystemFaults.h"
+#include "standin/HostTemp.h"
 #include "standin/Temporaries.h"
 
 namespace {
@@ -146,6 +147,7 @@ TEST(FileSystem, RemoveTemporariesTakesFoldersWholeAndFollowsNoLink) {
                                           standin::TrackTemporary(loose, false)};
   standin::RemoveTemporaries();
   for (const standin::TemporarySlot slot : slots) standin::ForgetTemporary(slot);
+  standin::RemoveHostTempDir();  // it went too: the next test's host makes a new one
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_FALSE(fs::exists(loose));
   EXPECT_EQ(ReadFile(outside), "kept");

@@ -59,12 +59,14 @@ std::string EtbChecker::Check(const std::string& path) {
       CheckLine(lines.GetBuffer(), more);
     }
   } catch (bool) {  // the host's reader failed, or refused a line over its limit
+    raw_ = nullptr;
     if (hostTraces.Lines().empty()) return "the reading failed partway";
     Add(line_ + 1, "line-too-long", Severity::kWarning,
         "longer than the host's limit of " + std::to_string(standin::GetLineLengthLimit()) +
             " bytes",
         "the host stops reading there: a load fails, keeping the records above");
   }
+  raw_ = nullptr;
   return "";
 }
 
@@ -177,7 +179,7 @@ void EtbChecker::CheckNumber(const etb::EtbText& text, int value, const char* co
 // digit, a blank and the comment; otherwise the number or the comment is not what was written.
 void EtbChecker::CheckAccessState(const etb::EtbRecord& record) {
   const etb::EtbText& text = record.accessStateText;
-  if (text.size < 4) {
+  if (text.size < etb::kShortestCommentColumn) {
     CheckNumber(text, record.accessState, "column 8 (access state)");
     return;
   }
@@ -186,7 +188,7 @@ void EtbChecker::CheckAccessState(const etb::EtbRecord& record) {
       "column 8 " + Shown(text.data, text.size) + " has " + std::to_string(text.size) +
           " bytes, so a comment begins at its third byte",
       "access state " + std::to_string(record.accessState) + ", comment " +
-          Shown(text.data + 2, text.size - 2));
+          Shown(text.data + etb::kCommentOffset, text.size - etb::kCommentOffset));
 }
 
 void EtbChecker::CheckText(const etb::EtbText& text, const char* column, bool converted) {
