@@ -12,6 +12,7 @@ namespace {
 
 using nlohmann::json;
 using testing_support::Etbtool;
+using testing_support::ReadFile;
 using testing_support::ScratchDir;
 
 TEST(EtbtoolSession, ReportsBothLoadsAndTheSessionState) {
@@ -46,6 +47,16 @@ TEST(EtbtoolSession, TheEtbLoadDecidesTheExitStatus) {
   const json unpacked = json::parse(noEtb.out);
   EXPECT_EQ(unpacked["zipResult"]["result"], "success");
   EXPECT_EQ(unpacked["result"], "failure");
+  // Between the two outcomes, the host says why the ETB load found nothing; so it does for an
+  // archive cut short.
+  const std::string cut = dir.Write("cut.zip", ReadFile(archive).substr(0, 30));
+  for (const std::string& source : {archive, cut}) {
+    const testing_support::ToolRun text = Etbtool("session '" + source + "'");
+    EXPECT_NE(text.out.find("zip loader: success\n  no .etb member was unpacked: the archive holds "
+                            "none, or cannot be read whole\netb loader: failure"),
+              std::string::npos)
+        << text.out;
+  }
 
   const testing_support::ToolRun run = Etbtool("session '" + dir.path() + "/none.zip' --json");
   EXPECT_EQ(run.status, 1);

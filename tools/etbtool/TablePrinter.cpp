@@ -70,8 +70,12 @@ void PrintSession(std::ostream& out, const LoadedSession& loaded) {
   du::Symbol astFile;
   loaded.structure->GetSessionStateEtbFileName(etbFile);
   loaded.structure->GetSessionStateAstFileName(astFile);
-  out << "zip loader: " << outcome(loaded.zipReport) << '\n'
-      << "etb loader: " << outcome(loaded.report) << '\n'
+  out << "zip loader: " << outcome(loaded.zipReport) << '\n';
+  // The zip loader succeeds whatever the archive holds; the host sees what it unpacked.
+  if (loaded.zipReport.success && etbFile.IsNull()) {
+    out << "  no .etb member was unpacked: the archive holds none, or cannot be read whole\n";
+  }
+  out << "etb loader: " << outcome(loaded.report) << '\n'
       << "session ETB file: " << (etbFile.IsNull() ? "(none)" : etbFile.c_str()) << '\n'
       << "session AST file: " << (astFile.IsNull() ? "(none)" : astFile.c_str()) << '\n';
   const du::SmartPtr<znk::AnnoSetTableEntry>& entry = loaded.structure->GetSessionStateAnnoEntry();
