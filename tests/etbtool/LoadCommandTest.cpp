@@ -98,13 +98,19 @@ TEST(EtbtoolLoad, BadFilesEndInTheirDefinedOutcome) {
     std::string why;  // etbtool's own line, from the host's fetch
   };
   const std::string cannot = "etbtool: cannot fetch " + dir.path();
+  const std::string noRecord = "etbtool: no line of " + dir.path();
+  const std::string hint = " is an ETB record; a CSV or JSON table goes in with etbtool import\n";
   const Case cases[] = {
       {dir.path() + "/nosuch.etb", 1, "failure", "Failed to get etb file", 0,
        cannot + "/nosuch.etb: no such file\n"},
       {dir.path(), 1, "failure", "Failed to get etb file", 0, cannot + ": is a directory\n"},
-      {dir.Write("garbage.etb", garbage), 0, "success", nullptr, 0, ""},
+      {dir.Write("garbage.etb", garbage), 0, "success", nullptr, 0,
+       noRecord + "/garbage.etb" + hint},
       {dir.Write("empty.etb", ""), 0, "success", nullptr, 0, ""},
-      {dir.Write("huge.etb", std::string(10 * 1024 * 1024, 'z')), 0, "success", nullptr, 0, ""},
+      {dir.Write("huge.etb", std::string(10 * 1024 * 1024, 'z')), 0, "success", nullptr, 0,
+       noRecord + "/huge.etb" + hint},
+      {dir.Write("table.csv", "componentId,componentName\n5,Bolt\n"), 0, "success", nullptr, 0,
+       noRecord + "/table.csv" + hint},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);

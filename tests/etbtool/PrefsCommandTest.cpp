@@ -25,6 +25,14 @@ TEST(EtbtoolPrefs, ImportShowAndExportGoThroughTheStore) {
       Etbtool("prefs import '" + in + "' --store '" + store + "'");
   EXPECT_EQ(imported.status, 0);
   EXPECT_EQ(imported.out, "imported: 2 entries (1 protected, left out)\nstore: " + store + "\n");
+  // A file without entries imports nothing: refused, the store as it was.
+  const std::string before = ReadFile(store);
+  const std::string none = dir.Write("none.etb", "no record here\n");
+  const testing_support::ToolRun empty =
+      Etbtool("prefs import '" + none + "' --store '" + store + "'");
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_EQ(empty.err, "etbtool: " + none + " holds no entry to import; the store is as it was\n");
+  EXPECT_EQ(ReadFile(store), before);
 
   const testing_support::ToolRun shown = Etbtool("prefs show --json --store '" + store + "'");
   ASSERT_EQ(shown.status, 0);

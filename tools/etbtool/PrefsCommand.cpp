@@ -53,8 +53,13 @@ int Import(const LoadedModule& module, const PrefsOptions& options, std::ostream
     return kExitFailure;
   }
   unsigned int count = 0;
-  unsigned int protectedCount = 0;
   loaded.table->GetNumEntries(count);
+  if (count == 0) {  // saving no entries would keep the list as it is, not empty it
+    std::cerr << "etbtool: " << options.file
+              << " holds no entry to import; the store is as it was\n";
+    return kExitUsage;
+  }
+  unsigned int protectedCount = 0;
   for (unsigned int i = 0; i < count; ++i) {
     const du::SmartPtr<znk::AnnoSetTableEntry> entry = loaded.table->GetEntry(i);
     entry->isPreference = true;
