@@ -24,9 +24,9 @@ const std::string kSaved =
 TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
   ScratchDir dir;
   const std::string saved = dir.Write("saved.etb", kSaved);
-  for (const std::string format : {"csv", "json"}) {
+  for (const std::string format : {"csv", "json"}) {  // the format from OUT's extension
     const std::string exported = dir.path() + "/table." + format;
-    ASSERT_EQ(Etbtool("export '" + saved + "' '" + exported + "' --format " + format).status, 0);
+    ASSERT_EQ(Etbtool("export '" + saved + "' '" + exported + "'").status, 0);
     const auto imported = Etbtool("import '" + exported + "' '" + dir.path() + "/back.etb'");
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_EQ(ReadFile(dir.path() + "/back.etb"), kSaved) << format;
@@ -54,6 +54,11 @@ TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
           .status,
       1);
   EXPECT_EQ(ReadFile(dir.path() + "/never.csv"), "<missing>");
+  const auto unnamed = Etbtool("export '" + saved + "' '" + dir.path() + "/table.txt'");
+  EXPECT_EQ(unnamed.status, 2);
+  EXPECT_NE(unnamed.err.find("--format is needed: " + dir.path() + "/table.txt does not end in"),
+            std::string::npos)
+      << unnamed.err;
 }
 
 TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {

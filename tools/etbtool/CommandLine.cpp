@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <ostream>
 #include <string>
 
@@ -114,12 +115,19 @@ CLI::App* AddCheck(CLI::App& app, CheckOptions& check) {
   return command;
 }
 
+// "csv" or "json" for a name that ends so, in any case; "" otherwise.
+std::string FormatOfName(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "csv" || extension == "json" ? extension : "";
+}
+
 CLI::App* AddExport(CLI::App& app, ExportOptions& exportTable) {
   CLI::App* command = app.add_subcommand("export", "load an ETB file, write it as CSV or JSON");
   command->add_option("FILE", exportTable.input, "the ETB file")->required();
   command->add_option("OUT", exportTable.output, "the file to write")->required();
-  command->add_option("--format", exportTable.format, "csv or json")
-      ->required()
+  command->add_option("--format", exportTable.format, "csv or json (default: from OUT's extension)")
       ->check(CLI::IsMember({"csv", "json"}));
   command->add_option("--model", exportTable.model, "the product file the structure came from");
   return command;
@@ -189,6 +197,13 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       invocation.command = which;
       if (which == Command::kPrefs) {
         mistake = CommandWordMistake(*command, "prefs action", "prefs needs an action");
+      }
+      if (which == Command::kExport && invocation.exportTable.format.empty()) {
+        invocation.exportTable.format = FormatOfName(invocation.exportTable.output);
+        if (invocation.exportTable.format.empty()) {
+          mistake = "--format is needed: " + invocation.exportTable.output +
+                    " does not end in .csv or .json";
+        }
       }
     }
     // Words a command did not take fall through to the levels that allow extras.
