@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "znk/AsyncEvent.h"
 #include "znloader/AnnotationParser.h"
 

@@ -17,8 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-thread_local standin::FileFailure lastFailure;
-
 // What the umask leaves of rw-rw-rw-, as a file made with open() gets. Read from the kernel's
 // view of the process: calling umask() to learn it would change it for other threads meanwhile.
 mode_t NewFileMode() {
@@ -32,16 +30,6 @@ mode_t NewFileMode() {
 }
 
 }  // namespace
-
-void standin::NoteFileFailure(const std::string& path, const std::string& reason) {
-  lastFailure = FileFailure{path, reason};
-}
-
-void standin::NoteFileFailure(const std::string& path, int error) {
-  NoteFileFailure(path, std::strerror(error != 0 ? error : EIO));
-}
-
-standin::FileFailure standin::TakeFileFailure() { return std::exchange(lastFailure, {}); }
 
 std::string standin::FollowLinks(std::string path) {
   for (int hops = 0; hops <= 40; ++hops) {
