@@ -12,6 +12,7 @@
 
 #include "EtbtoolRun.h"
 #include "ScratchDir.h"
+#include "ZipFiles.h"
 
 namespace {
 
@@ -31,8 +32,6 @@ TEST(EtbtoolLoad, ALineOverTheHostsLimitEndsTheLoadAfterTheRecordsBeforeIt) {
                                 "|f.znd|0\n3|c|p|v|after|f.znd|0\n"));
   setenv("ETBTOOL_MAX_LINE", "64", 1);
   const ToolRun run = Etbtool("load '" + file + "' --json");
-  setenv("ETBTOOL_MAX_LINE", "64X", 1);
-  const ToolRun badLimit = Etbtool("load '" + file + "'");
   unsetenv("ETBTOOL_MAX_LINE");
 
   EXPECT_EQ(run.status, 1);
@@ -42,8 +41,60 @@ TEST(EtbtoolLoad, ALineOverTheHostsLimitEndsTheLoadAfterTheRecordsBeforeIt) {
   EXPECT_EQ(document["entries"][0]["name"], "short");
   EXPECT_EQ(document["traces"], json::parse(R"([{"tracer": "du::LineReader", "type": 3,
       "text": "line 2 is longer than 64 bytes: reading stops there"}])"));
-  EXPECT_EQ(badLimit.status, 2);
-  EXPECT_NE(badLimit.err.find("ETBTOOL_MAX_LINE must be a number of bytes"), std::string::npos);
+}
+
+// Each limit reads bytes with an optional K, M or G and names its value when input passes it;
+// anything that is no size in 64 bits is refused before any work.
+TEST(EtbtoolLimits, EachVariableTakesASizeOrIsRefused) {
+  ScratchDir dir;
+  const std::string big(2100, 'x');
+  const std::string file = dir.Write("long.etb", Etb("1|a|p|v|" + big + "|f.znd|0\n"));
+  const std::string store = dir.Write("store.json", big);
+  const std::string archive = dir.path() + "/a.zip";
+  testing_support::WriteZip(archive, {{"m.etb", Etb("1|a|p|v|" + big + "|f.znd|0\n")}});
+  const std::map<std::string, std::pair<std::string, std::string>> probes = {
+      {"ETBTOOL_MAX_LINE", {"load '" + file + "'", "longer than "}},
+      {"ETBTOOL_MAX_STORE", {"prefs show --store '" + store + "'", "the store limit of "}},
+      {"ETBTOOL_MAX_EXTRACT", {"session '" + archive + "'", "the archive's budget of "}}};
+  struct Case {
+    const char* variable;
+    const char* value;
+    const char* limit;  // as the refusal names it; "" when the input is within it, null if refused
+  };
+  const Case cases[] = {
+      {"ETBTOOL_MAX_LINE", "2K", "2048"},
+      {"ETBTOOL_MAX_STORE", "1K", "1024"},
+      {"ETBTOOL_MAX_EXTRACT", "2000", "2000"},
+      {"ETBTOOL_MAX_LINE", "1M", ""},
+      {"ETBTOOL_MAX_LINE", "17179869183G", ""},
+      {"ETBTOOL_MAX_LINE", "18446744073709551615", ""},
+      {"ETBTOOL_MAX_LINE", "17179869184G", nullptr},
+      {"ETBTOOL_MAX_STORE", "18446744073709551616", nullptr},
+      {"ETBTOOL_MAX_EXTRACT", "64KK", nullptr},
+      {"ETBTOOL_MAX_LINE", "64X", nullptr},
+      {"ETBTOOL_MAX_LINE", "K", nullptr},
+      {"ETBTOOL_MAX_LINE", "", nullptr},
+      {"ETBTOOL_MAX_LINE", "-1", nullptr},
+      {"ETBTOOL_MAX_LINE", " 64", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+    const auto& [command, words] = probes.at(c.variable);
+    setenv(c.variable, c.value, 1);
+    const ToolRun run = Etbtool(command);
+    unsetenv(c.variable);
+    const std::string said = run.out + run.err;
+    if (c.limit == nullptr) {
+      EXPECT_EQ(run.status, 2);
+      EXPECT_NE(said.find(std::string(c.variable) + " must be a number of bytes"),
+                std::string::npos)
+          << said;
+    } else if (*c.limit == '\0') {
+      EXPECT_EQ(run.status, 0) << said;
+    } else {
+      EXPECT_NE(said.find(words + c.limit + " bytes"), std::string::npos) << said;
+    }
+  }
 }
 
 TEST(EtbtoolLoad, PrintsTheContractsDocument) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -91,7 +93,7 @@ TEST(FileSystem, CopyAndBackupWriteThroughSymbolicLinks) {
   const std::string source = dir.Write("source", "new");
   fs::create_directories(dir.path() + "/data");
   const std::string file = dir.path() + "/data/table.etb";
-  for (const std::string& pointsAt : {std::string("../data/table.etb"), file}) {
+  for (const std::string& pointsAt : {std::string("../data/table.etb"), file, std::string("0")}) {
     SCOPED_TRACE(pointsAt);
     std::ofstream(file) << "old";
     fs::remove(file + ".1");
@@ -103,12 +105,19 @@ TEST(FileSystem, CopyAndBackupWriteThroughSymbolicLinks) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(file) + ReadFile(file + ".1"), "newold");
   }
-  EXPECT_EQ(FilesIn(dir.path() + "/links"), 2U) << "only the links";
+  EXPECT_EQ(FilesIn(dir.path() + "/links"), 3U) << "only the links";
   EXPECT_EQ(FilesIn(dir.path() + "/data"), 2U) << "the file and its backup";
 
   fs::create_symlink("../data/made.etb", dir.path() + "/links/dangling");
   EXPECT_TRUE(du::FileSystem::CopyFile(source, dir.path() + "/links/dangling"));
   EXPECT_EQ(ReadFile(dir.path() + "/data/made.etb"), "new");
+  // Links that lead round in a circle are refused, and stay links.
+  fs::create_symlink("loop", dir.path() + "/links/circle");
+  fs::create_symlink("circle", dir.path() + "/links/loop");
+  EXPECT_FALSE(du::FileSystem::CopyFile(source, dir.path() + "/links/loop"));
+  EXPECT_EQ(standin::TakeFileFailure().reason, std::strerror(ELOOP));
+  EXPECT_TRUE(fs::is_symlink(dir.path() + "/links/loop"));
+  EXPECT_EQ(FilesIn(dir.path() + "/links"), 6U);
 }
 
 // A faulted call fails without touching any file; a count of faults runs out.

@@ -1,5 +1,6 @@
 #include "HostLimits.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -13,14 +14,14 @@ namespace {
 
 // "4096", "64K", "256M", "4G"; nothing for anything else or a size past 64 bits.
 std::optional<std::uint64_t> SizeOf(const std::string& text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-  if (digits == 0 || digits > 19 || text.size() - digits > 1) return std::nullopt;
-  const std::uint64_t number = std::stoull(text.substr(0, digits));
+  std::uint64_t number = 0;
+  const char* const end = text.data() + text.size();
+  const auto [unitAt, error] = std::from_chars(text.data(), end, number);
+  if (error != std::errc() || end - unitAt > 1) return std::nullopt;
   int shift = 0;
-  if (digits < text.size()) {
+  if (unitAt != end) {
     const std::string units = "KMG";
-    const std::size_t unit = units.find(text[digits]);
+    const std::size_t unit = units.find(*unitAt);
     if (unit == std::string::npos) return std::nullopt;
     shift = 10 * int(unit + 1);
   }
