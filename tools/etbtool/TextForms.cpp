@@ -92,7 +92,7 @@ std::string Shown(const char* text, std::size_t size) {
   std::string shown = "'";
   for (std::size_t i = 0; i < size && i < kLongest; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte == '\\' || byte == '\'') {  // else "\\x01" could be a byte or four
+    if (byte == '\\' || byte == '\'') {  // so that a shown \x01 is always one byte
       shown += '\\';
       shown += char(byte);
     } else if (byte >= 0x20 && byte < 0x7F) {
