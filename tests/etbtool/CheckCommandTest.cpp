@@ -57,11 +57,24 @@ TEST(EtbtoolCheck, NamesEachTrapOnItsLine) {
        1},
   };
   ScratchDir dir;
+  bool fromStdin = false;
   for (const auto& test : cases) {
     const std::string file = dir.Write("t.etb", test.bytes);
-    const auto run = Etbtool("check '" + file + "' --json");
+    const std::string input = (fromStdin = !fromStdin) ? "- <'" + file + "'" : "'" + file + "'";
+    const auto run = Etbtool("check " + input + " --json");
     EXPECT_EQ(run.status, test.status) << test.bytes;
-    EXPECT_EQ(Findings(json::parse(run.out)), test.findings) << test.bytes;
+    json document = json::parse(run.out);
+    EXPECT_EQ(document["file"], fromStdin ? "<stdin>" : file);
+    EXPECT_EQ(Findings(document), test.findings) << test.bytes;
+    // One shown, all counted: the same summary and exit status.
+    const auto capped = Etbtool("check " + input + " --json --max-findings 1");
+    EXPECT_EQ(capped.status, test.status) << test.bytes;
+    json cappedDocument = json::parse(capped.out);
+    EXPECT_EQ(Findings(cappedDocument),
+              std::vector<std::string>(test.findings.begin(), test.findings.begin() + 1));
+    EXPECT_EQ(cappedDocument["summary"]["shown"], 1);
+    cappedDocument["summary"]["shown"] = document["summary"]["shown"];
+    EXPECT_EQ(cappedDocument["summary"], document["summary"]) << test.bytes;
   }
 
   const std::string longLine = dir.Write(
@@ -70,7 +83,74 @@ TEST(EtbtoolCheck, NamesEachTrapOnItsLine) {
   const auto refused = Etbtool("check '" + longLine + "' --json");
   unsetenv("ETBTOOL_MAX_LINE");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(Findings(json::parse(refused.out)), std::vector<std::string>{"2:line-too-long"});
+  const json document = json::parse(refused.out);
+  EXPECT_EQ(Findings(document), std::vector<std::string>{"2:line-too-long"});
+  EXPECT_EQ(document["findings"][0]["level"], "error");
+  EXPECT_EQ(document["summary"]["lines"], 2);
+}
+
+// What a user sees: the level on each line, the totals on stderr, the cap, the texts escaped.
+TEST(EtbtoolCheck, SaysWhatAndHowMuchInText) {
+  const std::string notesThenWarning = "\n" + kRecord + "\r\n" + Etb("1|2|3|4|5\n");
+  const std::string lines =
+      "%:1: note: blank-line: blank line (skipped)\n"
+      "%:2: note: line-end-return: the line ends in a carriage return (this host's line reader "
+      "drops it)\n"
+      "%:3: warning: short-line: 4 separators; a record needs 6 (the line is skipped)\n";
+  const std::string totals = "%: 0 errors, 1 warning, 2 notes in 3 lines";
+  const std::string notUtf8 = Etb("5|B\xFF|P|V|N|f.znd|0|0 c\xFF\n");
+  const std::string comment =
+      "%:1: warning: not-utf8: the comment is not valid UTF-8 (kept as bytes; comments are never "
+      "converted)\n";
+  const struct {
+    std::string bytes;
+    std::string arguments;  // '%': the file
+    std::string out;        // '%': the name shown
+    std::string err;
+    int status;
+  } cases[] = {
+      {notesThenWarning, "'%'", lines, totals + "\n", 1},
+      {notesThenWarning, "- <'%' --max-findings 3", lines, totals + "\n", 1},
+      {notesThenWarning, "'%' --max-findings 2", lines.substr(0, lines.rfind("%:3")),
+       totals + "; 2 of 3 findings shown (--max-findings 2)\n", 1},
+      {notesThenWarning, "'%' --max-findings 0", "",
+       totals + "; 0 of 3 findings shown (--max-findings 0)\n", 1},
+      {Etb("5\"'\\\x01|B|P|V|N|f.znd|0"), "- <'%'",
+       "%:1: warning: number-form: column 1 (component id) '5\"\\'\\\\\\x01' is not a plain "
+       "decimal number (read as 5)\n",
+       "%: 0 errors, 1 warning, 0 notes in 1 line\n", 1},
+      {notUtf8, "'%' --model p.ed", comment, "%: 0 errors, 1 warning, 0 notes in 1 line\n", 1},
+      {notUtf8, "'%'",
+       "%:1: warning: not-utf8: column 2 (component name) is not valid UTF-8 (kept as bytes; no "
+       "ed/edz product converts it)\n" +
+           comment,
+       "%: 0 errors, 2 warnings, 0 notes in 1 line\n", 1},
+      {"", "- <&-", "", "etbtool: cannot read <stdin>: standard input is closed\n", 2},
+      {"", "- </", "", "etbtool: cannot read <stdin>: Is a directory\n", 2},
+      // Etbtool() names the program first: an empty input (its totals on stdout), then a run
+      // with a TMPDIR of its own.
+      {"", "- </dev/null 2>&1; TMPDIR=/nonexistent-etbtool " ETBTOOL_PATH " check - </dev/null",
+       "<stdin>: 0 errors, 0 warnings, 0 notes in 0 lines\n",
+       "etbtool: cannot read <stdin>: no temporary copy in /nonexistent-etbtool: No such file "
+       "or directory\n",
+       2},
+  };
+  ScratchDir dir;
+  const auto fill = [](std::string text, const std::string& with) {
+    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at)) {
+      text.replace(at, 1, with);
+      at += with.size();
+    }
+    return text;
+  };
+  for (const auto& test : cases) {
+    const std::string file = dir.Write("t.etb", test.bytes);
+    const std::string name = test.arguments[0] == '-' ? "<stdin>" : file;
+    const auto run = Etbtool("check " + fill(test.arguments, file));
+    EXPECT_EQ(run.status, test.status) << test.arguments;
+    EXPECT_EQ(run.out, fill(test.out, name)) << test.arguments;
+    EXPECT_EQ(run.err, fill(test.err, name)) << test.arguments;
+  }
 }
 
 // A plain decimal number; anything else stays a text, which no loaded number equals.

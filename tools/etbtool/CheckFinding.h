@@ -5,8 +5,9 @@
 namespace etbtool {
 
 // Info: the host does what the line says, in a way worth knowing. Warning: the host makes of
-// the line something other than what its author most likely meant.
-enum class Severity { kInfo, kWarning };
+// the line something other than what its author most likely meant. Error: a load of the file
+// fails there.
+enum class Severity { kInfo, kWarning, kError };
 
 // One thing the checker found on one line of an ETB file.
 struct Finding {

@@ -9,14 +9,18 @@ namespace etbtool {
 
 namespace {
 
-// Entry indexes: 0, 1, 2, ...
-const CLI::Validator kEntryIndex(
-    [](std::string& text) -> std::string {
-      const bool digits = !text.empty() && text.size() <= 9 &&
-                          text.find_first_not_of("0123456789") == std::string::npos;
-      return digits ? "" : "'" + text + "' is no entry index (0, 1, 2, ...)";
-    },
-    "INDEX");
+// 0, 1, 2, ... of at most `digits` digits, so that the number fits its variable.
+CLI::Validator WholeNumber(const std::string& what, std::size_t digits, const std::string& type) {
+  return CLI::Validator(
+      [what, digits](std::string& text) -> std::string {
+        const bool whole = !text.empty() && text.size() <= digits &&
+                           text.find_first_not_of("0123456789") == std::string::npos;
+        return whole ? "" : "'" + text + "' is no " + what + " (0, 1, 2, ...)";
+      },
+      type);
+}
+
+const CLI::Validator kEntryIndex = WholeNumber("entry index", 9, "INDEX");
 
 // The names of an app's subcommands, for a message that lists them.
 std::string NamesOf(const CLI::App& app) {
@@ -108,10 +112,14 @@ CLI::App* AddPrefs(CLI::App& app, PrefsOptions& prefs) {
 CLI::App* AddCheck(CLI::App& app, CheckOptions& check) {
   CLI::App* command =
       app.add_subcommand("check", "report the lines of an ETB file the loader reads otherwise");
-  command->add_option("FILE", check.file, "the ETB file")->required();
+  command->add_option("FILE", check.file, "the ETB file (-: standard input)")->required();
   command->add_option("--model", check.model,
                       "the product file the structure came from (.ed/.edz: convert texts)");
   command->add_flag("--json", check.json, "print one JSON document");
+  command
+      ->add_option("--max-findings", check.maxFindings,
+                   "show at most N findings; the totals and exit status count all")
+      ->check(WholeNumber("count", 18, "N"));
   return command;
 }
 

@@ -61,13 +61,15 @@ std::string DefaultPreferenceStore();
 int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out);
 
 struct CheckOptions {
-  std::string file;
+  std::string file;  // "-": standard input
   std::string model;
   bool json = false;
+  long maxFindings = -1;  // findings shown at most; -1: all
 };
 
 // Reads an ETB file as the loader does and prints, one a line, what the loader would make of it
-// other than its author most likely meant. Needs no module: the record reader is built in.
+// other than its author most likely meant, then the totals (on stderr; with --json, a summary).
+// Needs no module: the record reader is built in.
 int RunCheck(const CheckOptions& options, std::ostream& out);
 
 struct ExportOptions {

@@ -19,6 +19,9 @@ namespace etbtool {
 namespace {
 
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+// What a finding on a text that is not UTF-8 says the host does with it.
+constexpr const char* kNoProduct = "kept as bytes; no ed/edz product converts it";
+constexpr const char* kNeverConverted = "kept as bytes; comments are never converted";
 
 bool IsBlank(const char* line) {
   for (; *line != '\0'; ++line) {
@@ -34,10 +37,6 @@ auto EndsWith(const etb::EtbText& text) {
 }
 
 std::string Text(const etb::EtbText& text) { return {text.data, text.size}; }
-
-std::string Counted(long count, const char* thing) {
-  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
-}
 
 }  // namespace
 
@@ -61,7 +60,8 @@ std::string EtbChecker::Check(const std::string& path) {
   } catch (bool) {  // the host's reader failed, or refused a line over its limit
     raw_ = nullptr;
     if (hostTraces.Lines().empty()) return "the reading failed partway";
-    Add(line_ + 1, "line-too-long", Severity::kWarning,
+    ++line_;  // the refused line was read, up to the limit
+    Add(line_, "line-too-long", Severity::kError,
         "longer than the host's limit of " + std::to_string(standin::GetLineLengthLimit()) +
             " bytes",
         "the host stops reading there: a load fails, keeping the records above");
@@ -112,7 +112,7 @@ void EtbChecker::CheckLine(char* line, etb::LineSource& more) {
   if (!reader.ReadRecord(line, more, record) || !etb::HasAllColumns(record)) return;
   ++records_;
   CheckNumber(record.secondStateText, record.secondState, "column 9 (second state)");
-  CheckText({record.comment.data(), record.comment.size()}, "the comment", false);
+  CheckText({record.comment.data(), record.comment.size()}, "the comment", kNeverConverted);
   CheckTail(record);
   CheckKind(record);
 }
@@ -137,7 +137,7 @@ void EtbChecker::FirstColumns(const etb::EtbRecord& record) {
   static const char* const names[] = {"column 2 (component name)", "column 3 (property name)",
                                       "column 4 (property value)", "column 5 (name)",
                                       "column 6 (file)"};
-  for (std::size_t i = 0; i < 5; ++i) CheckText(*texts[i], names[i], convert_);
+  for (std::size_t i = 0; i < 5; ++i) CheckText(*texts[i], names[i], Unconverted());
 }
 
 // The lines a comment took: counted on the record's line, each checked as a line of its own,
@@ -191,11 +191,13 @@ void EtbChecker::CheckAccessState(const etb::EtbRecord& record) {
           Shown(text.data + etb::kCommentOffset, text.size - etb::kCommentOffset));
 }
 
-void EtbChecker::CheckText(const etb::EtbText& text, const char* column, bool converted) {
+const char* EtbChecker::Unconverted() const { return convert_ ? nullptr : kNoProduct; }
+
+void EtbChecker::CheckText(const etb::EtbText& text, const char* column, const char* unconverted) {
   if (text.absent()) return;
-  if (!converted && !IsValidUtf8(text.data, text.size)) {
+  if (unconverted != nullptr && !IsValidUtf8(text.data, text.size)) {
     Add(line_, "not-utf8", Severity::kWarning, std::string(column) + " is not valid UTF-8",
-        "kept as bytes; no ed/edz product converts it");
+        unconverted);
   }
   if (HasSeparatorFragment(text.data, text.size)) {
     Add(line_, "separator-fragment", Severity::kWarning,
@@ -205,8 +207,8 @@ void EtbChecker::CheckText(const etb::EtbText& text, const char* column, bool co
 }
 
 void EtbChecker::CheckTail(const etb::EtbRecord& record) {
-  CheckText(record.extraText1, "column 10 (extra text 1)", convert_);
-  CheckText(record.extraText2, "column 11 (extra text 2)", convert_);
+  CheckText(record.extraText1, "column 10 (extra text 1)", Unconverted());
+  CheckText(record.extraText2, "column 11 (extra text 2)", Unconverted());
   if (!record.columnsLeft) return;
   if (record.extraText1.absent()) {
     Add(line_, "hidden-extra-text", Severity::kWarning, "column 10 is empty and columns follow it",

@@ -40,7 +40,10 @@ class EtbChecker final : private etb::RecordReporter {
   void NoRecord(int separators) override;
   void CheckNumber(const etb::EtbText& text, int value, const char* column);
   void CheckAccessState(const etb::EtbRecord& record);
-  void CheckText(const etb::EtbText& text, const char* column, bool converted);
+  // `unconverted`: why a text that is not UTF-8 stays so; nullptr when the host converts it.
+  void CheckText(const etb::EtbText& text, const char* column, const char* unconverted);
+  // Why the record's own texts stay unconverted; nullptr when they are converted.
+  const char* Unconverted() const;
   void CheckTail(const etb::EtbRecord& record);
   void CheckKind(const etb::EtbRecord& record);
 

@@ -83,12 +83,19 @@ int CountSeparators(const std::string& line) {
   return count;
 }
 
+std::string Counted(long count, const char* thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 std::string Shown(const char* text, std::size_t size) {
   constexpr std::size_t kLongest = 40;
   std::string shown = "'";
   for (std::size_t i = 0; i < size && i < kLongest; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x20 && byte < 0x7F) {
+    if (byte == '\\' || byte == '\'') {  // so that a shown \x01 is always one byte
+      shown += '\\';
+      shown += char(byte);
+    } else if (byte >= 0x20 && byte < 0x7F) {
       shown += char(byte);
     } else {
       char escaped[5];

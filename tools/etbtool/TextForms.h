@@ -22,7 +22,11 @@ bool HasSeparatorFragment(const char* text, std::size_t size);
 // The separators in a line, counted as a left-to-right search finds them.
 int CountSeparators(const std::string& line);
 
-// A text for a message: quoted, bytes outside printable ASCII as \xNN, long texts shortened.
+// "1 note", "2 notes".
+std::string Counted(long count, const char* thing);
+
+// A text for a message: quoted, bytes outside printable ASCII as \xNN, a backslash or quote
+// after a backslash, long texts shortened.
 std::string Shown(const char* text, std::size_t size);
 inline std::string Shown(const std::string& text) { return Shown(text.data(), text.size()); }
 
