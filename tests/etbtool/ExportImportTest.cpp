@@ -62,6 +62,9 @@ TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
             "hasColor,color");
   EXPECT_NE(csv.find("\r\n5,\"Bolt, M8\",Torque,\"\"\"40\"\" Nm\",Check,"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.path() + "/table.json"), Etbtool("load '" + saved + "' --json").out);
+  const std::string empty = dir.Write("empty.etb", "");
+  EXPECT_EQ(Etbtool("export '" + empty + "' - --format json").out,
+            Etbtool("load '" + empty + "' --json").out);
   // Bytes that are not UTF-8 go out as U+FFFD, and export says how many texts it changed.
   const std::string latin = dir.Write("latin.etb", Etb("1|caf\xE9|b|c|\xFF|f.znd|0|0\n"));
   for (const std::string format : {"csv", "json"}) {
@@ -76,12 +79,12 @@ TEST(EtbtoolExportImport, GiveBackTheSameEtbBytes) {
   dir.Write("moved.csv",
             "\xEF\xBB\xBF"
             "file;name;accessState;annotationType;propertyValue;propertyName;componentName;"
-            "componentId\nf.znd;N;1;0;V;P;C;9\n");
+            "componentId\nf.znd;N;1;0;'V;P;C;9\n");
   ASSERT_EQ(Etbtool("import '" + dir.path() + "/moved.csv' '" + dir.path() +
-                    "/moved.etb' --delimiter ';'")
+                    "/moved.etb' --delimiter ';' --escape-formulas")
                 .status,
             0);
-  EXPECT_EQ(ReadFile(dir.path() + "/moved.etb"), Etb("9|C|P|V|N|f.znd|0|1\n"));
+  EXPECT_EQ(ReadFile(dir.path() + "/moved.etb"), Etb("9|C|P|'V|N|f.znd|0|1\n"));
 
   EXPECT_EQ(
       Etbtool("export '" + dir.path() + "/missing.etb' '" + dir.path() + "/never.csv' --format csv")
@@ -116,7 +119,7 @@ TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
         "c.csv:2:extraText2: given without an extraText1"}},
       {"d.csv", header + "\n1,a\n", {"d.csv:2:-: 2 fields, the header has 8"}},
       {"e.csv",
-       header + "\n1,\"a\nb\",c,d,e,f,0,0\n1,\"a,b,c,d,e,f,0,0\n2,a,b,c,d,e,0,0\n",
+       header + "\n1,\"x\"\"\n\",c,d,e,f,0,0\n1,\"a,b,c,d,e,f,0,0\n2,a,b,c,d,e,0,0\n",
        {"e.csv:4:-: a quote opened here is never closed"}},
       {"f.json",
        "{\"entries\": [\n{" + entry + "},\n{" + entry + ",\n \"file\": 3}]}",
@@ -134,11 +137,11 @@ TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
         "j.csv:2:annotationType: out of range"}},
       {"k.csv",
        header +
-           ",extraText1,extraText2\n1,caf\xE9,b,c,d,e,0,0,\"x\r\",\n2,a,b,c,d,e,0,0,x,\"y\r\"\n",
+           ",extraText1,extraText2\n1,caf\xE9,b,c,d,e,0,0,\"\r\",\n2,a,b,c,d,e,0,0,x,\"y\r\"\n",
        {"k.csv:2:componentName: not UTF-8: 'caf\\xE9'",
         "k.csv:2:extraText1: a carriage return at the end",
         "k.csv:3:extraText2: a carriage return at the end"}},
-      {"l.csv", " \r\n", {"l.csv:1:-: an empty file"}},
+      {"l.csv", "\xEF\xBB\xBF \r\n", {"l.csv:1:-: an empty file"}},
       {"m.csv", header + "\n1,a\"b,c,d,e,f,0,0\n", {"m.csv:2:-: a quote inside an unquoted field"}},
       {"n.txt",
        "\xEF\xBB\xBF[\n{" + entry + ", \"file\": \"f\", \"secondState\": 1.5}, 7]",
@@ -188,19 +191,28 @@ TEST(EtbtoolExportImport, WritesTheOutputAsTheHostWritesItsFiles) {
 
   ASSERT_EQ(::symlink("saved.etb", (dir.path() + "/same.etb").c_str()), 0);
   const std::string bad = dir.Write("bad.csv", "componentId,file\n1\n");
-  const std::pair<std::string, std::string> refused[] = {
-      {"export '" + saved + "' '" + dir.path() + "/same.etb' --format csv", "is the same file as"},
-      {"import '" + kept + "' '" + link + "'", "is the same file as"},
-      {"import - '" + fresh + "' < '" + bad + "'", "<stdin>:1:componentName: missing column"},
-      {"import '" + fresh + "' '" + link + "' --escape-formulas", "are for CSV; "},
-      {"import '" + bad + "' -", "OUT cannot be -"},
-      {"export '" + saved + "' - --format json --escape-formulas", "is for CSV"},
-      {"import '" + bad + "' '" + link + "' --delimiter '\"'", "is no separator"},
+  const std::string tabbed = dir.Write("tabbed.csv", "componentId\tfile\n1\t\"a\n");
+  const struct {
+    std::string command;
+    int status;
+    std::string message;
+  } refused[] = {
+      {"export '" + saved + "' '" + dir.path() + "/same.etb' --format csv", 2,
+       "is the same file as"},
+      {"import '" + kept + "' '" + link + "'", 2, "is the same file as"},
+      {"import - '" + fresh + "' < '" + bad + "'", 2, "<stdin>:1:componentName: missing column"},
+      {"import '" + fresh + "' '" + link + "' --escape-formulas", 2, "are for CSV; "},
+      {"import '" + bad + "' -", 2, "OUT cannot be -"},
+      {"export '" + saved + "' - --format json --escape-formulas", 2, "is for CSV"},
+      {"import '" + bad + "' '" + link + "' --delimiter '\"'", 2, "is no separator"},
+      {"import '" + tabbed + "' '" + link + "' --delimiter tab", 2,
+       tabbed + ":2:-: a quote opened here is never closed"},
+      {"export '" + saved + "' - >/dev/full", 1, "cannot write standard output: No space left"},
   };
-  for (const auto& [command, message] : refused) {
-    const auto run = Etbtool(command);
-    EXPECT_EQ(run.status, 2) << command;
-    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  for (const auto& test : refused) {
+    const auto run = Etbtool(test.command);
+    EXPECT_EQ(run.status, test.status) << test.command;
+    EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
   }
   EXPECT_EQ(ReadFile(saved), kSaved);
 }
