@@ -134,20 +134,47 @@ std::string FormatOfName(const std::string& name) {
 CLI::App* AddExport(CLI::App& app, ExportOptions& exportTable) {
   CLI::App* command = app.add_subcommand("export", "load an ETB file, write it as CSV or JSON");
   command->add_option("FILE", exportTable.input, "the ETB file")->required();
-  command->add_option("OUT", exportTable.output, "the file to write")->required();
-  command->add_option("--format", exportTable.format, "csv or json (default: from OUT's extension)")
+  command->add_option("OUT", exportTable.output, "the file to write (-: standard output)")
+      ->required();
+  command
+      ->add_option("--format", exportTable.format,
+                   "csv or json (default: from OUT's extension; csv for -)")
       ->check(CLI::IsMember({"csv", "json"}));
   command->add_option("--model", exportTable.model, "the product file the structure came from");
+  command->add_flag("--escape-formulas", exportTable.escapeFormulas,
+                    "CSV: put ' before texts starting with = + - @ ' tab or CR (read back by "
+                    "import --escape-formulas)");
   return command;
 }
 
 CLI::App* AddImport(CLI::App& app, ImportOptions& importTable) {
   CLI::App* command =
       app.add_subcommand("import", "read a CSV table or a JSON document, save it as ETB");
-  command->add_option("IN", importTable.input, "the CSV or JSON file")->required();
+  command->add_option("IN", importTable.input, "the CSV or JSON file (-: standard input)")
+      ->required();
   command->add_option("OUT", importTable.output, "the ETB file to write")->required();
   command->add_option("--model", importTable.model, "the product file the structure came from");
   command->add_flag("--convert", importTable.convert, "convert texts for .ed/.edz products");
+  command
+      ->add_option_function<std::string>(
+          "--delimiter",
+          [&importTable](const std::string& text) {
+            importTable.delimiter = text == "tab" ? '\t' : text[0];
+          },
+          "CSV: the field separator, one character or tab (default ,)")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            const bool one =
+                text == "tab" ||
+                (text.size() == 1 && std::string("\"\r\n").find(text[0]) == std::string::npos);
+            return one ? ""
+                       : "'" + text +
+                             "' is no separator (one character other than a quote or a line break, "
+                             "or tab)";
+          },
+          "CHAR"));
+  command->add_flag("--escape-formulas", importTable.escapedFormulas,
+                    "CSV: take off the ' that export --escape-formulas put before texts");
   return command;
 }
 
@@ -207,7 +234,10 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
         mistake = CommandWordMistake(*command, "prefs action", "prefs needs an action");
       }
       if (which == Command::kExport && invocation.exportTable.format.empty()) {
-        invocation.exportTable.format = FormatOfName(invocation.exportTable.output);
+        // Standard output has no name to tell the format: CSV, the plainer table.
+        invocation.exportTable.format = invocation.exportTable.output == "-"
+                                            ? "csv"
+                                            : FormatOfName(invocation.exportTable.output);
         if (invocation.exportTable.format.empty()) {
           mistake = "--format is needed: " + invocation.exportTable.output +
                     " does not end in .csv or .json";

@@ -77,16 +77,20 @@ struct ExportOptions {
   std::string output;
   std::string format;  // "csv" or "json"
   std::string model;
+  bool escapeFormulas = false;
 };
 
-// Loads an ETB file as `load` does and writes the table as CSV or as the load's JSON document.
+// Loads an ETB file as `load` does and writes the table as CSV or as the load's JSON document
+// (OUT "-": to standard output).
 int RunExport(const LoadedModule& module, const ExportOptions& options, std::ostream& out);
 
 struct ImportOptions {
-  std::string input;
+  std::string input;  // "-": standard input
   std::string output;
   std::string model;
   bool convert = false;
+  char delimiter = ',';
+  bool escapedFormulas = false;
 };
 
 // Reads a CSV table or a JSON document of entries and saves them through the module's ETB

@@ -10,7 +10,8 @@ namespace etbtool {
 // per entry, as RFC 4180 has it (CRLF rows, a field quoted when it holds a comma, a quote or a
 // line break). A null text is an empty field; texts are written as valid UTF-8.
 void WriteCsvHeader(std::FILE* out);
-// `entry` is an entry object of the JSON document.
-void WriteCsvRow(std::FILE* out, const nlohmann::ordered_json& entry);
+// `entry` is an entry object of the JSON document; `escapeFormulas`: texts as EscapedFormula
+// makes them. Answers how many of its texts were not valid UTF-8.
+std::size_t WriteCsvRow(std::FILE* out, const nlohmann::ordered_json& entry, bool escapeFormulas);
 
 }  // namespace etbtool

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -7,6 +9,7 @@
 #include "Commands.h"
 #include "OutputFile.h"
 #include "TableImport.h"
+#include "TimedWork.h"
 #include "standin/FileFailure.h"
 #include "standin/InputFile.h"
 #include "znk/AnnoSetTable.h"
@@ -16,15 +19,26 @@ namespace etbtool {
 
 namespace {
 
-// A JSON document starts with '{'; anything else is read as CSV.
-bool LooksLikeJson(const std::string& bytes) {
-  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
-  return first != std::string::npos && bytes[first] == '{';
+// JSON when the name ends in .json; CSV when it ends in .csv; otherwise (standard input too)
+// JSON when the text starts with '{' or '[', after a byte-order mark and blanks.
+bool IsJson(const std::string& name, const std::string& bytes) {
+  std::string extension = name.substr(std::min(name.size(), name.rfind('.')));
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".json" || extension == ".csv") return extension == ".json";
+  const std::size_t first =
+      bytes.find_first_not_of(" \t\r\n", bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+  return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
 }
 
-// Reads the whole file into `bytes`; answers why it cannot, "" when it could.
+// Reads the whole file ("-": standard input) into `bytes`; answers why it cannot, "" when it
+// could.
 std::string ReadInput(const std::string& path, std::string& bytes) {
-  const standin::InputFile input = standin::OpenInputFile(path);
+  standin::InputFile input;
+  if (path != "-") {
+    input = standin::OpenInputFile(path);
+  } else if (input.fd = ::dup(STDIN_FILENO); input.fd < 0) {
+    input.reason = std::strerror(errno);
+  }
   if (input.fd < 0) return input.reason;
   std::string problem;
   char block[1 << 16];
@@ -42,23 +56,40 @@ std::string ReadInput(const std::string& path, std::string& bytes) {
 }  // namespace
 
 int RunImport(const LoadedModule& module, const ImportOptions& options, std::ostream& out) {
-  if (IsSameFile(options.input, options.output)) {
+  const std::string name = options.input == "-" ? "<stdin>" : options.input;
+  if (options.output == "-") {
+    std::cerr << "etbtool: import writes an ETB file through the saver: OUT cannot be -\n";
+    return kExitUsage;
+  }
+  if (options.input != "-" && IsSameFile(options.input, options.output)) {
     std::cerr << "etbtool: " << options.output << " is the same file as " << options.input
               << "; nothing written\n";
     return kExitUsage;
   }
   std::string text;
   if (const std::string problem = ReadInput(options.input, text); !problem.empty()) {
-    std::cerr << "etbtool: cannot read " << options.input << ": " << problem << '\n';
+    std::cerr << "etbtool: cannot read " << name << ": " << problem << '\n';
+    return kExitUsage;
+  }
+  const bool json = IsJson(options.input, text);
+  if (json && (options.delimiter != ',' || options.escapedFormulas)) {
+    std::cerr << "etbtool: --delimiter and --escape-formulas are for CSV; " << name
+              << " is read as JSON\n";
     return kExitUsage;
   }
   std::vector<ImportError> errors;
-  const std::vector<ImportedEntry> entries =
-      LooksLikeJson(text) ? ReadJsonEntries(text, errors) : ReadCsvEntries(text, errors);
+  TableCount count;
+  std::vector<ImportedEntry> entries;
+  {
+    const ProgressLine progress(ProgressLine::Work::kImport, text.size(), &count);
+    entries =
+        json ? ReadJsonEntries(text, errors)
+             : ReadCsvEntries(text, errors, {options.delimiter, options.escapedFormulas, &count});
+  }
   if (!errors.empty()) {
     for (const ImportError& error : errors) {
-      std::cerr << options.input << ':' << error.line << ':'
-                << (error.field.empty() ? "\"\"" : error.field) << ": " << error.reason << '\n';
+      std::cerr << name << ':' << error.line << ':' << (error.field.empty() ? "\"\"" : error.field)
+                << ": " << error.reason << '\n';
     }
     std::cerr << "etbtool: nothing written\n";
     return kExitUsage;
@@ -72,6 +103,7 @@ int RunImport(const LoadedModule& module, const ImportOptions& options, std::ost
   bool saved = false;
   standin::TakeFileFailure();
   if (module.Create("saver", "annotation", "etb", saver)) {
+    const TimedSave timed(entries.size(), options.output);
     saved = saver->SaveAnnotationTable(table, du::SmartPtr<znk::AnnoSetTableEntry>(),
                                        options.output, true, options.convert);
   }

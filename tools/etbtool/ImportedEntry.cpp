@@ -13,35 +13,41 @@ namespace {
 
 class EntryReader {
  public:
-  EntryReader(const nlohmann::json& fields, long line, bool valuesAreText,
+  EntryReader(const nlohmann::json& fields, const EntryPlace& place, bool valuesAreText,
               std::vector<ImportError>& errors)
-      : fields_(fields), line_(line), valuesAreText_(valuesAreText), errors_(errors) {}
+      : fields_(fields), place_(place), valuesAreText_(valuesAreText), errors_(errors) {}
 
   void Integer(const char* field, int& value, bool required) {
     const nlohmann::json* given = Find(field, required);
     if (given == nullptr) return;
     if (valuesAreText_ && !required && given->get<std::string>().empty()) return;
+    bool fits = false;
     if (valuesAreText_ && given->is_string()) {
       const std::string text = given->get<std::string>();
-      if (FormOfNumber(text.data(), text.size()) == NumberForm::kPlain) {
+      const NumberForm form = FormOfNumber(text.data(), text.size());
+      if (form == NumberForm::kPlain) {
         value = std::stoi(text);
         return;
       }
+      fits = form != NumberForm::kOverflow;
     } else if (given->is_number_integer()) {
       // Read as unsigned, a large number would wrap into the range of an int.
-      const bool fits = given->is_number_unsigned() ? given->get<unsigned long long>() <= INT_MAX
-                                                    : given->get<long long>() >= INT_MIN &&
-                                                          given->get<long long>() <= INT_MAX;
+      fits = given->is_number_unsigned()
+                 ? given->get<unsigned long long>() <= INT_MAX
+                 : given->get<long long>() >= INT_MIN && given->get<long long>() <= INT_MAX;
       if (fits) {
         value = given->get<int>();
         return;
       }
+    } else {
+      fits = true;  // not an integer at all
     }
-    Refuse(field, "not an integer: " +
-                      given->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    const std::string shown = given->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    Refuse(field, fits ? "not an integer: " + shown
+                       : "out of range (-2147483648 to 2147483647): " + shown);
   }
 
-  // A text column: one line, no separator, no NUL (the format has no escapes).
+  // A text column: UTF-8, no line feed, no separator, no NUL (the format has no escapes).
   void Text(const char* field, std::string& value, bool required, bool anyBytes = false) {
     const nlohmann::json* given = Find(field, required);
     if (given == nullptr || given->is_null()) return;
@@ -50,9 +56,12 @@ class EntryReader {
       return;
     }
     value = given->get<std::string>();
+    if (!IsValidUtf8(value.data(), value.size())) {
+      Refuse(field, "not UTF-8: " + Shown(value) + " (convert the file, e.g. iconv -f latin1)");
+    }
     if (anyBytes) return;
-    if (value.find_first_of("\r\n") != std::string::npos) {
-      Refuse(field, "a line break, which an ETB record cannot carry");
+    if (value.find('\n') != std::string::npos) {
+      Refuse(field, "a line feed, which ends an ETB record");
     } else if (value.find(etb::kSeparator) != std::string::npos) {
       Refuse(field, "the separator <@@>, which an ETB record cannot carry");
     } else if (value.find('\0') != std::string::npos) {
@@ -60,8 +69,10 @@ class EntryReader {
     }
   }
 
-  void Refuse(const std::string& field, std::string reason) {
-    errors_.push_back({line_, field, std::move(reason)});
+  void Refuse(const std::string& field, const std::string& reason) {
+    const auto line = place_.fields.find(field);
+    errors_.push_back({line != place_.fields.end() ? line->second : place_.line, field,
+                       place_.path.empty() ? reason : reason + " (" + place_.path + ")"});
   }
 
  private:
@@ -74,7 +85,7 @@ class EntryReader {
   }
 
   const nlohmann::json& fields_;
-  long line_;
+  const EntryPlace& place_;
   bool valuesAreText_;
   std::vector<ImportError>& errors_;
 };
@@ -90,10 +101,10 @@ const std::vector<std::string>& EntryFieldNames() {
   return names;
 }
 
-ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreText,
+ImportedEntry ReadEntry(const nlohmann::json& fields, const EntryPlace& place, bool valuesAreText,
                         std::vector<ImportError>& errors) {
   ImportedEntry entry;
-  EntryReader reader(fields, line, valuesAreText, errors);
+  EntryReader reader(fields, place, valuesAreText, errors);
   for (const auto& [field, value] : fields.items()) {
     const auto& names = EntryFieldNames();
     if (std::find(names.begin(), names.end(), field) == names.end()) {
@@ -127,6 +138,13 @@ ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreT
   }
   if (entry.extraText1.empty() && !entry.extraText2.empty()) {
     reader.Refuse("extraText2", "given without an extraText1, so no column can carry it");
+  }
+  // The loader takes a carriage return before the line feed for a CRLF line end.
+  const bool lastIsSecond = !entry.extraText2.empty();
+  const std::string& last = lastIsSecond ? entry.extraText2 : entry.extraText1;
+  if (!last.empty() && last.back() == '\r') {
+    reader.Refuse(lastIsSecond ? "extraText2" : "extraText1",
+                  "a carriage return at the end of the record, which reads back as a line end");
   }
   return entry;
 }

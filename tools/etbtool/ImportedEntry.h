@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -32,9 +33,16 @@ struct ImportError {
 const std::vector<std::string>& EntryFieldNames();
 constexpr std::size_t kRequiredFields = 8;
 
+// Where an entry stands in its input, for the messages about it.
+struct EntryPlace {
+  long line = 0;                       // where it starts
+  std::map<std::string, long> fields;  // the lines of its fields, where they differ (JSON)
+  std::string path;                    // its path for jq (".entries[3]"); "" in CSV
+};
+
 // Reads one entry from its fields (a JSON object of the document's entry form; a CSV row gives
-// every value as a string), adding to `errors` what cannot be carried. `line`: where it starts.
-ImportedEntry ReadEntry(const nlohmann::json& fields, long line, bool valuesAreText,
+// every value as a string), adding to `errors` what cannot be carried.
+ImportedEntry ReadEntry(const nlohmann::json& fields, const EntryPlace& place, bool valuesAreText,
                         std::vector<ImportError>& errors);
 
 // A host entry made of it, as the ETB loader makes one (not a preference entry).

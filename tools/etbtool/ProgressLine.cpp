@@ -23,9 +23,10 @@ std::chrono::milliseconds Delay() {
 
 }  // namespace
 
-ProgressLine::ProgressLine(Work work, std::uint64_t total)
+ProgressLine::ProgressLine(Work work, std::uint64_t total, const TableCount* count)
     : work_(work),
       total_(total),
+      count_(count),
       firstBytes_(standin::BytesReadFromFiles()),
       firstRecords_(RecordsSoFar(work)) {
   if (::isatty(STDERR_FILENO) == 1) thread_ = std::thread([this] { Follow(); });
@@ -51,13 +52,16 @@ void ProgressLine::Follow() {
 }
 
 void ProgressLine::Show() {
-  const std::uint64_t records = RecordsSoFar(work_) - firstRecords_;
-  const std::uint64_t done =
-      work_ == Work::kLoad ? standin::BytesReadFromFiles() - firstBytes_ : records;
+  static const char* const kVerbs[] = {"loading", "saving", "importing", "exporting"};
+  const bool table = count_ != nullptr;
+  const std::uint64_t records = table ? count_->rows.load() : RecordsSoFar(work_) - firstRecords_;
+  std::uint64_t done = records;
+  if (work_ == Work::kLoad) done = standin::BytesReadFromFiles() - firstBytes_;
+  if (work_ == Work::kImport && table) done = count_->bytes.load();
   const double percent = total_ > 0 ? 100.0 * double(done) / double(total_) : 0;
-  std::fprintf(stderr, "\retbtool: %s %llu records, %.0f%%",
-               work_ == Work::kLoad ? "loading" : "saving",
-               static_cast<unsigned long long>(records), percent > 100 ? 100 : percent);
+  std::fprintf(stderr, "\retbtool: %s %llu %s, %.0f%%", kVerbs[int(work_)],
+               static_cast<unsigned long long>(records), table ? "rows" : "records",
+               percent > 100 ? 100 : percent);
   std::fflush(stderr);
   shown_ = true;
 }

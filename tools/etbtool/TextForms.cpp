@@ -52,6 +52,24 @@ std::string ValidUtf8(const std::string& text) {
   return valid;
 }
 
+namespace {
+
+constexpr const char* kFormulaStarts = "=+-@\t\r'";
+
+bool StartsFormula(const std::string& text, std::size_t at) {
+  return at < text.size() && std::strchr(kFormulaStarts, text[at]) != nullptr && text[at] != '\0';
+}
+
+}  // namespace
+
+std::string EscapedFormula(const std::string& text) {
+  return StartsFormula(text, 0) ? "'" + text : text;
+}
+
+std::string UnescapedFormula(const std::string& text) {
+  return !text.empty() && text[0] == '\'' && StartsFormula(text, 1) ? text.substr(1) : text;
+}
+
 NumberForm FormOfNumber(const char* text, std::size_t size) {
   std::size_t i = size > 0 && (text[0] == '-' || text[0] == '+') ? 1 : 0;
   if (i == size) return NumberForm::kNotPlain;

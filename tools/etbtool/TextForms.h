@@ -12,6 +12,12 @@ bool IsValidUtf8(const char* text, std::size_t size);
 // The text with every byte that starts no valid UTF-8 sequence replaced by U+FFFD.
 std::string ValidUtf8(const std::string& text);
 
+// A spreadsheet runs a cell that starts with = + - @, a tab or a carriage return as a formula:
+// such a text gets a leading ', and so does one that starts with ' (so that the mark is never
+// ambiguous). UnescapedFormula takes the mark off again, and leaves every other text as it is.
+std::string EscapedFormula(const std::string& text);
+std::string UnescapedFormula(const std::string& text);
+
 enum class NumberForm { kPlain, kNotPlain, kOverflow };
 // kPlain: an optional sign and decimal digits, nothing else, within the range of an int.
 NumberForm FormOfNumber(const char* text, std::size_t size);
