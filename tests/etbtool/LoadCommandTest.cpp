@@ -253,4 +253,38 @@ TEST(EtbtoolLoad, TheTableStaysAlignedWithWideAndCombiningCharacters) {
       << "invalid UTF-8 shown as U+FFFD";
 }
 
+// A number wider than its column is cut like a text, so that the row keeps its 79 columns and a
+// blank between columns, and then shown whole on a line of its own; the index column widens
+// for a table of a thousand entries and more, taking the component's columns.
+TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
+  const std::string texts = " c          p          v          n          f.znd       ";
+  const struct {
+    std::string numbers;  // id, then the columns after the file
+    std::string row;      // the row's id cell, then its cells after the file
+    std::string whole;    // the line under the row, if any
+  } cases[] = {
+      {"-2147483648|0|-99|2147483647", "  0 -2147…|   0 -99 21…", "id -2147483648, 2nd 2147483647"},
+      {"999999|9999|-99|999", "  0 999999|9999 -99 999", ""},
+      {"-99999|-999|0|-99", "  0 -99999|-999   0 -99", ""},
+      {"1000000|10000|0|1000", "  0 10000…|100…   0 10…", "id 1000000, typ 10000, 2nd 1000"},
+      {"0|-1000|0|-100", "  0      0|-10…   0 -1…", "typ -1000, 2nd -100"},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.numbers);
+    const std::size_t bar = c.numbers.find('|');
+    const std::string record = c.numbers.substr(0, bar) + "|c|p|v|n|f.znd" + c.numbers.substr(bar);
+    const ToolRun run = Etbtool("load '" + dir.Write("n.etb", Etb(record + "\n")) + "'");
+    const std::string cells =
+        c.row.substr(0, c.row.find('|')) + texts + c.row.substr(c.row.find('|') + 1);
+    EXPECT_EQ(run.out.substr(run.out.find('\n', run.out.find("2nd")) + 1),
+              cells + "\n" + (c.whole.empty() ? "" : "           numbers: " + c.whole + "\n"));
+  }
+  std::string records;
+  for (int i = 0; i <= 1000; ++i) records += std::to_string(i) + "|c|p|v|n|f.znd|0|0\n";
+  const ToolRun thousand = Etbtool("load '" + dir.Write("n.etb", Etb(records)) + "'");
+  EXPECT_NE(thousand.out.find("\n   #     id component property   value"), std::string::npos);
+  EXPECT_NE(thousand.out.find("\n1000   1000 c         p          v"), std::string::npos);
+}
+
 }  // namespace

@@ -69,7 +69,10 @@ std::string FitToWidth(std::string_view text, std::size_t width, bool pad) {
       const char32_t point = CodePoint(bytes + i, length);
       if (point == U'\n') {
         glyph = kLineBreak;
-      } else if (point < 0x20 || point == 0x7F) {
+      } else if (point < 0x20 || (point >= 0x7F && point < 0xA0) || point == 0x2028 ||
+                 point == 0x2029) {
+        // C0 and C1 controls and the line and paragraph separators: a terminal moves its
+        // cursor on some of them (U+0085 is a line feed, U+009B starts an escape sequence).
         glyph = " ";
       } else {
         glyph = nullptr;
