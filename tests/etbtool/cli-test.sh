@@ -77,7 +77,11 @@ if [ -e "$scratch/.config" ] || [ -e "$scratch/relative" ]; then
 fi
 
 demo=$("$etbtool" demo 2>&1); status=$?
+# It says why a view-state source shows type 2, why the reload has none, why ids come back 0.
+explained=$(grep -c -e 'gives every source type 2' -e 'a view-state source is none' \
+  -e 'every id comes back 0' <<<"$demo")
 if [ "$status" -ne 0 ] || [ "$(grep -c -E 'etb::|zip::' <<<"$demo")" -ne 5 ] \
+    || [ "$explained" -ne 3 ] \
     || ! grep -q -x 'Every step did what it should.' <<<"$demo"; then
   echo "FAIL: demo -> status $status"; echo "$demo"; failures=$((failures + 1))
 fi
