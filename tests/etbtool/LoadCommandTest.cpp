@@ -280,11 +280,18 @@ TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
     EXPECT_EQ(run.out.substr(run.out.find('\n', run.out.find("2nd")) + 1),
               cells + "\n" + (c.whole.empty() ? "" : "           numbers: " + c.whole + "\n"));
   }
+  // The index column widens when the last index needs four digits, and not before.
   std::string records;
-  for (int i = 0; i <= 1000; ++i) records += std::to_string(i) + "|c|p|v|n|f.znd|0|0\n";
-  const ToolRun thousand = Etbtool("load '" + dir.Write("n.etb", Etb(records)) + "'");
-  EXPECT_NE(thousand.out.find("\n   #     id component property   value"), std::string::npos);
-  EXPECT_NE(thousand.out.find("\n1000   1000 c         p          v"), std::string::npos);
+  for (int i = 0; i < 1000; ++i) records += std::to_string(i) + "|c|p|v|n|f.znd|0|0\n";
+  for (const char* more : {"", "1000|c|p|v|n|f.znd|0|0\n"}) {
+    const ToolRun run = Etbtool("load '" + dir.Write("n.etb", Etb(records + more)) + "'");
+    const bool wide = *more != '\0';
+    EXPECT_NE(run.out.find(wide ? "\n   #     id component property   value"
+                                : "\n  #     id component  property   value"),
+              std::string::npos);
+    EXPECT_NE(run.out.find(wide ? "\n1000   1000 c         p" : "\n999    999 c          p"),
+              std::string::npos);
+  }
 }
 
 }  // namespace

@@ -45,6 +45,12 @@ check 2 "libz.so.1 is not an ETB module" sh -c '"$0" --module libz.so.1 --versio
   "$etbtool"
 check 2 "cannot load module" sh -c '"$0" --module "$1" --version >/dev/null' "$etbtool" \
   "$scratch/missing.so"
+# A library with one entry point, and one whose entry point is a library's it needs.
+for lib in "create_only ZnDllInit" "borrows ZnDllCreateComponent"; do
+  set -- $lib
+  check 2 "does not export $2" sh -c '"$0" --version --module "$1" >/dev/null' "$etbtool" \
+    "$bindir/libfixture_$1.so"
+done
 check 2 "not expected: --bogus" "$etbtool" load a.etb --bogus
 check 2 "--module: 1 required TEXT missing" "$etbtool" --module
 

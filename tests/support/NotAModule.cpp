@@ -1,0 +1,9 @@
+// A library that looks like a module and is none (tests/CMakeLists.txt builds it twice).
+#ifdef FIXTURE_DEFINES_CREATE
+extern "C" __attribute__((visibility("default"))) int ZnDllCreateComponent() { return 0; }
+#else
+extern "C" int ZnDllCreateComponent();
+extern "C" __attribute__((visibility("default"))) int FixtureCreates() {
+  return ZnDllCreateComponent();
+}
+#endif
