@@ -53,8 +53,9 @@ completions=$(cd "$scratch" && touch table.etb && bash -c '
   source "$1"
   complete_words() { COMP_WORDS=(etbtool "$@"); COMP_CWORD=$#; _etbtool; echo "${COMPREPLY[*]}"; }
   complete_words ""; complete_words save --pa; complete_words prefs ""; complete_words load tab
+  complete_words load --modu
 ' _ "$root/share/bash-completion/completions/etbtool")
-expected=$(printf '%s\n' "$(echo $commands)" --partial "show import export" table.etb)
+expected=$(printf '%s\n' "$(echo $commands)" --partial "show import export" table.etb --module)
 [ "$completions" = "$expected" ] || { echo "completion: $completions (want $expected)"; exit 1; }
 
 mkdir -p "$scratch/consumer"
