@@ -69,6 +69,10 @@ the bytes unpacked from one session archive at most (default 4G).
 the system character set that texts of .ed and .edz products are converted from and to
 (default WINDOWS\-1252).
 .TP
+.B COLUMNS
+the width of the terminal the human table is fitted to (one column less, never less than 79);
+only when standard output is a terminal.
+.TP
 .B TMPDIR
 the folder of the host's temporary folder and download cache (default /tmp).
 .PP

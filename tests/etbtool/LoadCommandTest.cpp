@@ -20,6 +20,7 @@ using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
+using testing_support::Shell;
 using testing_support::ToolRun;
 
 // The host refuses a line over its limit like a read error: the records before it stay, the
@@ -291,6 +292,36 @@ TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
               std::string::npos);
     EXPECT_NE(run.out.find(wide ? "\n1000   1000 c         p" : "\n999    999 c          p"),
               std::string::npos);
+  }
+}
+
+// On a terminal the table is a column narrower than it ($COLUMNS, else the terminal's size), and
+// never narrower than 79; through a pipe it is 79 whatever COLUMNS says.
+TEST(EtbtoolLoad, TheTableTakesTheTerminalsWidthLessOneAndNeverLessThan79) {
+  ScratchDir dir;
+  const std::string file = dir.Write(
+      "w.etb", Etb("5|Bolt M8|Torque|40 Nm|Check|part.znd|0|0 " + std::string(200, 'c') + "\n"));
+  const struct {
+    std::string columns;
+    bool terminal;
+    long width;
+  } cases[] = {{"123", true, 122}, {"81", true, 80},  {"80", true, 79}, {"60", true, 79},
+               {"0", true, 79},    {"99x", true, 79}, {"", true, 79},   {"123", false, 79}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.columns + (c.terminal ? " on a terminal" : " through a pipe"));
+    // script(1) makes a terminal, of no size when its own input is none.
+    const std::string load = "env COLUMNS=" + c.columns + " " ETBTOOL_PATH " load '" + file + "'";
+    const ToolRun run =
+        Shell(c.terminal ? "script -qec \"" + load + "\" /dev/null </dev/null" : load);
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);  // the outcome
+    int checked = 0;
+    for (; checked < 3 && std::getline(lines, line); ++checked) {  // header, row, comment
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      EXPECT_EQ(TerminalColumns(line).at(-1), c.width) << line;
+    }
+    EXPECT_EQ(checked, 3) << run.out;
   }
 }
 

@@ -43,7 +43,7 @@ grep -q -e '--partial INT:INDEX' <<<"$page" || { echo "the man page lacks save's
 grep -q -F '$XDG_CONFIG_HOME/etbtool/preferences.json,' <<<"$page" && ! grep -q '/root/' <<<"$page" \
   || { echo "the man page names a default store of the build machine"; exit 1; }
 for name in ETBTOOL_MODULE XDG_CONFIG_HOME HOME ETBTOOL_MAX_LINE ETBTOOL_MAX_STORE \
-            ETBTOOL_MAX_EXTRACT ZN_SYSTEM_ENCODING TMPDIR; do
+            ETBTOOL_MAX_EXTRACT ZN_SYSTEM_ENCODING COLUMNS TMPDIR; do
   grep -q "^       $name" <<<"$page" || { echo "the man page lacks $name"; exit 1; }
 done
 grep -q '^   Exit status:' <<<"$page" || { echo "the man page lacks the exit status"; exit 1; }

@@ -1,8 +1,10 @@
 #include "TablePrinter.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "TerminalText.h"
 #include "znk/ComponentNode.h"
@@ -27,42 +29,62 @@ std::string Number(long long value, std::size_t width, const char* name, std::st
   return FitToWidth(digits, width);
 }
 
-// 79 columns, so that no terminal of 80 wraps a line: #, id, component, property, value, name,
-// file, type, access, second state. The index takes what it needs (a table can hold millions of
-// entries, and an index is what --partial and --mark are given), from the component's columns.
+// One column less than the terminal has, so that no line wraps, and never less than 79 (a
+// terminal of 80): #, id, component, property, value, name, file, type, access, second state.
+// The five texts share what a wider terminal gives. The index takes what it needs (a table can
+// hold millions of entries, and an index is what --partial and --mark are given), from the
+// component's columns.
 class Layout {
  public:
-  explicit Layout(unsigned int entries) {
+  explicit Layout(unsigned int entries)
+      : extra_(std::max<std::size_t>(OutputColumns(), 80) - 80),
+        text_(10 + extra_ / 5),
+        file_(11 + extra_ / 5 + extra_ % 5) {
     for (unsigned int last = entries > 0 ? entries - 1 : 0; last >= 1000; last /= 10) ++index_;
   }
 
   void PrintHeader(std::ostream& out) const {
-    out << std::string(index_ - 1, ' ') << "#     id " << std::left << std::setw(int(component()))
-        << "component"
-        << " property   value      name       file         typ acc 2nd\n";
+    out << std::string(index_ - 1, ' ') << "#     id " << std::left;
+    for (const auto& [title, width] : {std::pair{"component", component()},
+                                       {"property", text_},
+                                       {"value", text_},
+                                       {"name", text_},
+                                       {"file", file_}}) {
+      out << std::setw(int(width)) << title << ' ';
+    }
+    out << " typ acc 2nd\n";
   }
 
   void PrintEntry(std::ostream& out, unsigned int index,
                   const znk::AnnoSetTableEntry& entry) const {
     std::string whole;
     out << Number(index, index_, "#", whole) << ' ' << Number(entry.GetCompId(), 6, "id", whole)
-        << ' ' << Cell(entry.GetCompName(), component()) << ' ' << Cell(entry.GetPropName(), 10)
-        << ' ' << Cell(entry.GetCombinedPropValueAndListString(), 10) << ' '
-        << Cell(entry.GetName(), 10) << ' ' << Cell(entry.file, 11) << ' '
+        << ' ' << Cell(entry.GetCompName(), component()) << ' ' << Cell(entry.GetPropName(), text_)
+        << ' ' << Cell(entry.GetCombinedPropValueAndListString(), text_) << ' '
+        << Cell(entry.GetName(), text_) << ' ' << Cell(entry.file, file_) << ' '
         << Number(entry.annotationType, 4, "typ", whole) << ' '
         << Number(entry.accessState, 3, "acc", whole) << ' '
         << Number(entry.secondState, 3, "2nd", whole) << '\n';
     if (!whole.empty()) out << "           numbers: " << whole << '\n';
     if (entry.comment.length() > 0)
-      out << "           comment: " << Cell(entry.comment, 59, false) << '\n';
+      out << "           comment: " << Cell(entry.comment, 59 + extra_, false) << '\n';
     if (!entry.extraText1.IsNull() || !entry.extraText2.IsNull()) {
-      out << "           extra:   " << Cell(entry.extraText1, 29) << " | "
-          << Cell(entry.extraText2, 27, false) << '\n';
+      out << "           extra:   " << Cell(entry.extraText1, 29 + extra_ / 2) << " | "
+          << Cell(entry.extraText2, 27 + extra_ - extra_ / 2, false) << '\n';
     }
   }
 
+  void PrintSource(std::ostream& out, const znk::ViewStateSource& source) const {
+    out << "  " << Cell(source.GetName(), 24 + extra_ / 2) << ' '
+        << Cell(source.GetFile(), 40 + extra_ - extra_ / 2) << " (type " << int(source.GetType())
+        << ")\n";
+  }
+
  private:
-  std::size_t component() const { return 13 - index_; }
+  std::size_t component() const { return text_ + 3 - index_; }
+  std::size_t extra_;  // the columns past 79
+  std::size_t text_;   // of the property, value and name
+  std::size_t file_;
   std::size_t index_ = 3;
 };
 
@@ -85,10 +107,7 @@ void PrintLoad(std::ostream& out, const LoadedTable& loaded, bool summaryOnly) {
     if (!entry.IsNull()) layout.PrintEntry(out, i, *entry);
   }
   if (sources > 0) out << "view-state sources:\n";
-  for (const auto& source : root->GetViewStateSources()) {
-    out << "  " << Cell(source->GetName(), 24) << ' ' << Cell(source->GetFile(), 40) << " (type "
-        << int(source->GetType()) << ")\n";
-  }
+  for (const auto& source : root->GetViewStateSources()) layout.PrintSource(out, *source);
 }
 
 void PrintSession(std::ostream& out, const LoadedSession& loaded) {

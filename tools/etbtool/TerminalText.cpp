@@ -1,6 +1,10 @@
 #include "TerminalText.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <clocale>
+#include <cstdlib>
 #include <cwchar>
 
 #include "TextForms.h"
@@ -102,6 +106,19 @@ std::string FitToWidth(std::string_view text, std::size_t width, bool pad) {
   }
   if (pad) shown.append(width - columns, ' ');
   return shown;
+}
+
+std::size_t OutputColumns() {
+  constexpr std::size_t kNoTerminal = 80;
+  if (::isatty(STDOUT_FILENO) != 1) return kNoTerminal;
+  if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(columns, &end, 10);
+    if (*columns >= '1' && *columns <= '9' && *end == '\0' && number <= 100000) return number;
+  }
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return kNoTerminal;
 }
 
 }  // namespace etbtool

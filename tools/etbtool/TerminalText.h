@@ -14,4 +14,9 @@ namespace etbtool {
 // further into `text` than the character that makes it too wide.
 std::string FitToWidth(std::string_view text, std::size_t width, bool pad = true);
 
+// The columns of the terminal standard output shows on: $COLUMNS when it is a positive number,
+// else what the terminal says. 80 when standard output is no terminal (a pipe, a file), so that
+// what scripts read never changes with someone's window.
+std::size_t OutputColumns();
+
 }  // namespace etbtool
