@@ -259,14 +259,12 @@ TEST(EtbtoolLoad, TheTableStaysAlignedWithWideAndCombiningCharacters) {
 // for a table of a thousand entries and more, taking the component's columns.
 TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
   const std::string texts = " c          p          v          n          f.znd       ";
-  const struct {
-    std::string numbers;  // id, then the columns after the file
-    std::string row;      // the row's id cell, then its cells after the file
-    std::string whole;    // the line under the row, if any
+  // The id, then the numbers after the file; the row's cells around the texts; the line under it.
+  const struct Case {
+    std::string numbers, row, whole;
   } cases[] = {
       {"-2147483648|0|-99|2147483647", "  0 -2147…|   0 -99 21…", "id -2147483648, 2nd 2147483647"},
-      {"999999|9999|-99|999", "  0 999999|9999 -99 999", ""},
-      {"-99999|-999|0|-99", "  0 -99999|-999   0 -99", ""},
+      {"-99999|9999|-99|999", "  0 -99999|9999 -99 999", ""},
       {"1000000|10000|0|1000", "  0 10000…|100…   0 10…", "id 1000000, typ 10000, 2nd 1000"},
       {"0|-1000|0|-100", "  0      0|-10…   0 -1…", "typ -1000, 2nd -100"},
   };
@@ -285,13 +283,11 @@ TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
   std::string records;
   for (int i = 0; i < 1000; ++i) records += std::to_string(i) + "|c|p|v|n|f.znd|0|0\n";
   for (const char* more : {"", "1000|c|p|v|n|f.znd|0|0\n"}) {
-    const ToolRun run = Etbtool("load '" + dir.Write("n.etb", Etb(records + more)) + "'");
-    const bool wide = *more != '\0';
-    EXPECT_NE(run.out.find(wide ? "\n   #     id component property   value"
-                                : "\n  #     id component  property   value"),
-              std::string::npos);
-    EXPECT_NE(run.out.find(wide ? "\n1000   1000 c         p" : "\n999    999 c          p"),
-              std::string::npos);
+    const std::string out = Etbtool("load '" + dir.Write("n.etb", Etb(records + more)) + "'").out;
+    for (const char* line :
+         {*more ? "\n   #     id component property" : "\n  #     id component  p",
+          *more ? "\n1000   1000 c         p" : "\n999    999 c          p"})
+      EXPECT_NE(out.find(line), std::string::npos) << line;
   }
 }
 
@@ -301,7 +297,7 @@ TEST(EtbtoolLoad, TheTableTakesTheTerminalsWidthLessOneAndNeverLessThan79) {
   ScratchDir dir;
   const std::string file = dir.Write(
       "w.etb", Etb("5|Bolt M8|Torque|40 Nm|Check|part.znd|0|0 " + std::string(200, 'c') + "\n"));
-  const struct {
+  const struct Case {
     std::string columns;
     bool terminal;
     long width;
@@ -315,11 +311,10 @@ TEST(EtbtoolLoad, TheTableTakesTheTerminalsWidthLessOneAndNeverLessThan79) {
         Shell(c.terminal ? "script -qec \"" + load + "\" /dev/null </dev/null" : load);
     std::istringstream lines(run.out);
     std::string line;
-    std::getline(lines, line);  // the outcome
     int checked = 0;
-    for (; checked < 3 && std::getline(lines, line); ++checked) {  // header, row, comment
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      EXPECT_EQ(TerminalColumns(line).at(-1), c.width) << line;
+    for (std::getline(lines, line); std::getline(lines, line); ++checked) {  // after the outcome
+      if (line.back() == '\r') line.pop_back();
+      EXPECT_EQ(TerminalColumns(line).at(-1), c.width) << line;  // header, row, comment
     }
     EXPECT_EQ(checked, 3) << run.out;
   }

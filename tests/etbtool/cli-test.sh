@@ -39,17 +39,10 @@ check 2 "--mark requires --default (see etbtool save --help)" "$etbtool" save a.
 check 2 "FILE is required (see etbtool prefs import --help)" "$etbtool" prefs import
 check 0 "etb::Parser" "$etbtool" probe loader annotation etb --module "$bindir/libetbplugin.so"
 # --version names the module on stdout; what is wrong with it is the one line on stderr.
-check 2 "libzng.so is not an ETB module" sh -c '"$0" --version --module "$1" >/dev/null' \
-  "$etbtool" "$bindir/libzng.so"
-check 2 "libz.so.1 is not an ETB module" sh -c '"$0" --module libz.so.1 --version >/dev/null' \
-  "$etbtool"
-check 2 "cannot load module" sh -c '"$0" --module "$1" --version >/dev/null' "$etbtool" \
-  "$scratch/missing.so"
-# A library with one entry point, and one whose entry point is a library's it needs.
-for lib in "create_only ZnDllInit" "borrows ZnDllCreateComponent"; do
-  set -- $lib
-  check 2 "does not export $2" sh -c '"$0" --version --module "$1" >/dev/null' "$etbtool" \
-    "$bindir/libfixture_$1.so"
+for row in "$bindir/libzng.so|libzng.so is not an ETB module" "libz.so.1|not an ETB module" \
+    "$scratch/missing.so|cannot load module" "$bindir/libfixture_create_only.so|export ZnDllInit" \
+    "$bindir/libfixture_borrows.so|does not export ZnDllCreateComponent"; do
+  check 2 "${row#*|}" sh -c '"$0" --version --module "$1" >/dev/null' "$etbtool" "${row%%|*}"
 done
 check 2 "not expected: --bogus" "$etbtool" load a.etb --bogus
 check 2 "--module: 1 required TEXT missing" "$etbtool" --module
