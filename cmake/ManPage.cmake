@@ -4,7 +4,7 @@
 # Inputs: ETBTOOL, HELP2MAN, GZIP, VERSION, OUTPUT.
 get_filename_component(folder ${OUTPUT} DIRECTORY)
 
-# The help of `etbtool WORDS --help`, with the build tree's path to etbtool taken out.
+# The help of `etbtool WORDS --help`.
 function(etbtool_help words result)
   separate_arguments(arguments UNIX_COMMAND "${words}")
   execute_process(COMMAND ${ETBTOOL} ${arguments} --help OUTPUT_VARIABLE help
@@ -12,7 +12,6 @@ function(etbtool_help words result)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "etbtool ${words} --help failed: ${status}")
   endif()
-  string(REPLACE "${ETBTOOL}" "etbtool" help "${help}")
   set(${result} "${help}" PARENT_SCOPE)
 endfunction()
 
@@ -45,17 +44,39 @@ foreach(command IN LISTS commands)
   endforeach()
 endforeach()
 string(APPEND page [=[
-[EXIT STATUS]
-0 when the (last) load reported success or the save returned true (check: no warnings);
-1 when a load reported failure or a save returned false (check: warnings);
-2 on a usage mistake or a module that cannot be loaded (one line on standard error).
 [ENVIRONMENT]
 .TP
 .B ETBTOOL_MODULE
 the module to load when \-\-module is not given.
 .TP
 .B XDG_CONFIG_HOME
-the folder of the default preferences store (etbtool/preferences.json; else ~/.config).
+the folder of the default preferences store, etbtool/preferences.json in it; when it is unset
+or not an absolute path, ~/.config.
+.TP
+.B HOME
+the home folder, for ~/.config; when it is unset, the one the password database gives.
+.TP
+.B ETBTOOL_MAX_LINE
+the longest line the host reads (default 256M): a load stops at a longer line and fails.
+.TP
+.B ETBTOOL_MAX_STORE
+the largest preferences store (default 256M): a larger one is refused, never overwritten.
+.TP
+.B ETBTOOL_MAX_EXTRACT
+the bytes unpacked from one session archive at most (default 4G).
+.TP
+.B ZN_SYSTEM_ENCODING
+the system character set that texts of .ed and .edz products are converted from and to
+(default WINDOWS\-1252).
+.TP
+.B COLUMNS
+the width of the terminal the human table is fitted to (one column less, never less than 79);
+only when standard output is a terminal.
+.TP
+.B TMPDIR
+the folder of the host's temporary folder and download cache (default /tmp).
+.PP
+The limits are numbers of bytes with an optional K, M or G; any other value is a usage mistake.
 ]=])
 file(WRITE ${folder}/etbtool-commands.h2m "${page}")
 

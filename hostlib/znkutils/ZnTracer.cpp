@@ -21,7 +21,7 @@ void Emit(const dp::ZnTracer& tracer, dp::TraceType type, std::string text) {
     currentCapture->Append({std::move(name), type, std::move(text)});
     return;
   }
-  std::fprintf(stderr, "[%s] %d: %s\n", name.c_str(), int(type), text.c_str());
+  std::fprintf(stderr, "%s\n", standin::ShownTraceLine(name, type, text).c_str());
 }
 
 }  // namespace
@@ -73,6 +73,13 @@ const char* ZnTracer::GetClassName() const noexcept { return className_; }
 }  // namespace dp
 
 namespace standin {
+
+std::string ShownTraceLine(const std::string& tracer, int type, const std::string& text) {
+  static constexpr const char* kLevels[] = {"info", "warning", "error"};
+  const bool named = type >= dp::TRACE_INFO && type <= dp::TRACE_ERROR;
+  return "[" + tracer + "] " + (named ? kLevels[type - dp::TRACE_INFO] : std::to_string(type)) +
+         ": " + text;
+}
 
 TraceCapture::TraceCapture() {
   std::lock_guard<std::mutex> lock(sinkMutex);

@@ -9,6 +9,9 @@ bindir=$(cd "$2" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export PATH="$bindir:$PATH" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch"
+# git as on a fresh account: no one's own settings, a name to commit under.
+export GIT_CONFIG_GLOBAL=/dev/null GIT_CONFIG_NOSYSTEM=1 GIT_AUTHOR_NAME=guide \
+  GIT_AUTHOR_EMAIL=guide@example.com GIT_COMMITTER_NAME=guide GIT_COMMITTER_EMAIL=guide@example.com
 unset ETBTOOL_MODULE
 
 failures=0

@@ -21,6 +21,7 @@ using testing_support::Etb;
 using testing_support::Etbtool;
 using testing_support::ReadFile;
 using testing_support::ScratchDir;
+using testing_support::Shell;
 using testing_support::ToolRun;
 
 // The host refuses a line over its limit like a read error: the records before it stay, the
@@ -302,6 +303,72 @@ TEST(EtbtoolLoad, TheTableStaysAlignedWithWideAndCombiningCharacters) {
                          "c"),
             std::string::npos)
       << "invalid UTF-8 shown as U+FFFD";
+}
+
+// A number wider than its column is cut like a text, so that the row keeps its 79 columns and a
+// blank between columns, and then shown whole on a line of its own; the index column widens
+// for a table of a thousand entries and more, taking the component's columns.
+TEST(EtbtoolLoad, NumbersKeepTheirColumnsAndAreShownWholeWhenCut) {
+  const std::string texts = " c          p          v          n          f.znd       ";
+  // The id, then the numbers after the file; the row's cells around the texts; the line under it.
+  const struct Case {
+    std::string numbers, row, whole;
+  } cases[] = {
+      {"-2147483648|0|-99|2147483647", "  0 -2147…|   0 -99 21…", "id -2147483648, 2nd 2147483647"},
+      {"-99999|9999|-99|999", "  0 -99999|9999 -99 999", ""},
+      {"1000000|10000|0|1000", "  0 10000…|100…   0 10…", "id 1000000, typ 10000, 2nd 1000"},
+      {"0|-1000|0|-100", "  0      0|-10…   0 -1…", "typ -1000, 2nd -100"},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.numbers);
+    const std::size_t bar = c.numbers.find('|');
+    const std::string record = c.numbers.substr(0, bar) + "|c|p|v|n|f.znd" + c.numbers.substr(bar);
+    const ToolRun run = Etbtool("load '" + dir.Write("n.etb", Etb(record + "\n")) + "'");
+    const std::string cells =
+        c.row.substr(0, c.row.find('|')) + texts + c.row.substr(c.row.find('|') + 1);
+    EXPECT_EQ(run.out.substr(run.out.find('\n', run.out.find("2nd")) + 1),
+              cells + "\n" + (c.whole.empty() ? "" : "           numbers: " + c.whole + "\n"));
+  }
+  // The index column widens when the last index needs four digits, and not before.
+  std::string records;
+  for (int i = 0; i < 1000; ++i) records += std::to_string(i) + "|c|p|v|n|f.znd|0|0\n";
+  for (const char* more : {"", "1000|c|p|v|n|f.znd|0|0\n"}) {
+    const std::string out = Etbtool("load '" + dir.Write("n.etb", Etb(records + more)) + "'").out;
+    for (const char* line :
+         {*more ? "\n   #     id component property" : "\n  #     id component  p",
+          *more ? "\n1000   1000 c         p" : "\n999    999 c          p"})
+      EXPECT_NE(out.find(line), std::string::npos) << line;
+  }
+}
+
+// On a terminal the table is a column narrower than it ($COLUMNS, else the terminal's size), and
+// never narrower than 79; through a pipe it is 79 whatever COLUMNS says.
+TEST(EtbtoolLoad, TheTableTakesTheTerminalsWidthLessOneAndNeverLessThan79) {
+  ScratchDir dir;
+  const std::string file = dir.Write(
+      "w.etb", Etb("5|Bolt M8|Torque|40 Nm|Check|part.znd|0|0 " + std::string(200, 'c') + "\n"));
+  const struct Case {
+    std::string columns;
+    bool terminal;
+    long width;
+  } cases[] = {{"123", true, 122}, {"81", true, 80},  {"80", true, 79}, {"60", true, 79},
+               {"0", true, 79},    {"99x", true, 79}, {"", true, 79},   {"123", false, 79}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.columns + (c.terminal ? " on a terminal" : " through a pipe"));
+    // script(1) makes a terminal, of no size when its own input is none.
+    const std::string load = "env COLUMNS=" + c.columns + " " ETBTOOL_PATH " load '" + file + "'";
+    const ToolRun run =
+        Shell(c.terminal ? "script -qec \"" + load + "\" /dev/null </dev/null" : load);
+    std::istringstream lines(run.out);
+    std::string line;
+    int checked = 0;
+    for (std::getline(lines, line); std::getline(lines, line); ++checked) {  // after the outcome
+      if (line.back() == '\r') line.pop_back();
+      EXPECT_EQ(TerminalColumns(line).at(-1), c.width) << line;  // header, row, comment
+    }
+    EXPECT_EQ(checked, 3) << run.out;
+  }
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ TEST(EtbtoolPrefs, AStoreThatCannotBeWrittenFailsTheImport) {
   const testing_support::ToolRun run = Etbtool("prefs import '" + in + "' --store /proc/x.json");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out.rfind("failure: /proc/x.json could not be written: ", 0), 0U) << run.out;
-  EXPECT_EQ(run.err.rfind("[znk::World] 3: Failed to save preferences store /proc/x.json: ", 0), 0U)
+  EXPECT_EQ(run.err.rfind("[znk::World] error: Failed to save preferences store /proc/x.json: ", 0),
+            0U)
       << run.err;
 }
 

@@ -46,8 +46,11 @@ TEST(FitToWidth, CutsALongTextFromWhatItShows) {
       {"ab\u65E5\u672C", 4, true, "ab\u2026 "},  // a wide character that does not fit whole
       {"abcde\u0301f", 5, true, "abcd\u2026"},   // goes with its combining accent
       {"Cafe\u0301 No", 6, true, "Cafe\u0301 \u2026"},
-      {"a\nb\tc", 4, false, "a\u23CEb\u2026"},  // a line break's mark, a tab as a blank
-      {"\xFF\xFEz", 2, true, "\uFFFD\u2026"},   // no UTF-8
+      {"a\nb\tc", 4, false, "a\u23CEb\u2026"},             // a line break's mark, a tab as a blank
+      {"\u2028\u0085\u009Babc", 5, false, "   a\u2026"},   // the line separator, C1 controls
+      {"\x7F\u009F\u00A0ab", 4, false, "  \u00A0\u2026"},  // controls' ends; U+00A0 is none
+      {"a", 0, true, ""},                                  // no columns: not even an ellipsis
+      {"\xFF\xFEz", 2, true, "\uFFFD\u2026"},              // no UTF-8
       {"\U0001F600\U0001F600", 3, true, "\U0001F600\u2026"},
   };
   for (const Case& c : cases) {

@@ -36,14 +36,25 @@ for command in $commands; do
   grep -q "^   etbtool $command\$" <<<"$page" || { echo "the man page lacks $command"; exit 1; }
 done
 grep -q -e '--partial INT:INDEX' <<<"$page" || { echo "the man page lacks save's options"; exit 1; }
+# At 80 columns no line runs over; no path of the build machine stands for a default; every
+# variable etbtool reads is listed, and so are the exit statuses.
+[ "$(LC_ALL=C MANWIDTH=80 man -l "$root/share/man/man1/etbtool.1.gz" 2>/dev/null | wc -L)" -le 80 ] \
+  || { echo "the man page runs over 80 columns"; exit 1; }
+grep -q -F '$XDG_CONFIG_HOME/etbtool/preferences.json,' <<<"$page" \
+  || { echo "the man page names a default store of the build machine"; exit 1; }
+for name in ETBTOOL_MODULE XDG_CONFIG_HOME HOME ETBTOOL_MAX_LINE ETBTOOL_MAX_STORE \
+            ETBTOOL_MAX_EXTRACT ZN_SYSTEM_ENCODING COLUMNS TMPDIR 'Exit status:'; do
+  grep -q "^ *$name" <<<"$page" || { echo "the man page lacks $name"; exit 1; }
+done
 
 # Completion offers the same commands, a command's options, prefs actions and file names.
 completions=$(cd "$scratch" && touch table.etb && bash -c '
   source "$1"
   complete_words() { COMP_WORDS=(etbtool "$@"); COMP_CWORD=$#; _etbtool; echo "${COMPREPLY[*]}"; }
   complete_words ""; complete_words save --pa; complete_words prefs ""; complete_words load tab
+  complete_words load --modu
 ' _ "$root/share/bash-completion/completions/etbtool")
-expected=$(printf '%s\n' "$(echo $commands)" --partial "show import export" table.etb)
+expected=$(printf '%s\n' "$(echo $commands)" --partial "show import export" table.etb --module)
 [ "$completions" = "$expected" ] || { echo "completion: $completions (want $expected)"; exit 1; }
 
 mkdir -p "$scratch/consumer"

@@ -19,9 +19,9 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs etbtool with `arguments` (already quoted for the shell). With a deadline, etbtool is
-// killed when it runs longer (status 137), so that a test fails rather than hangs.
-inline ToolRun Etbtool(const std::string& arguments, int deadlineSeconds = 0) {
+// Runs a shell command line, its standard error apart. With a deadline, it is killed when it
+// runs longer (status 137), so that a test fails rather than hangs.
+inline ToolRun Shell(const std::string& commandLine, int deadlineSeconds = 0) {
   const char* tmpdir = std::getenv("TMPDIR");
   std::string errPath =
       std::string(tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp") + "/etbtool-err-XXXXXX";
@@ -29,7 +29,7 @@ inline ToolRun Etbtool(const std::string& arguments, int deadlineSeconds = 0) {
   if (errFd >= 0) ::close(errFd);
   const std::string command =
       (deadlineSeconds > 0 ? "timeout -s KILL " + std::to_string(deadlineSeconds) + " " : "") +
-      ETBTOOL_PATH + " " + arguments + " 2>'" + errPath + "'";
+      commandLine + " 2>'" + errPath + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
   char buffer[4096];
@@ -44,6 +44,11 @@ inline ToolRun Etbtool(const std::string& arguments, int deadlineSeconds = 0) {
   }
   ::unlink(errPath.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, err};
+}
+
+// Runs etbtool with `arguments` (already quoted for the shell), as Shell does.
+inline ToolRun Etbtool(const std::string& arguments, int deadlineSeconds = 0) {
+  return Shell(std::string(ETBTOOL_PATH) + " " + arguments, deadlineSeconds);
 }
 
 // Starts etbtool with `arguments`, its output thrown away and its TMPDIR `tempDir`, and answers

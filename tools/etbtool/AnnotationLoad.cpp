@@ -30,7 +30,7 @@ void PrintFetchFailures(const LoadedTable& loaded, std::ostream& err) {
 
 void PrintTraces(const LoadedTable& loaded, std::ostream& err) {
   for (const standin::TraceLine& line : loaded.traces) {
-    err << "[" << line.tracer << "] " << line.type << ": " << line.text << '\n';
+    err << standin::ShownTraceLine(line.tracer, line.type, line.text) << '\n';
   }
 }
 

@@ -2,8 +2,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <memory>
 #include <ostream>
 #include <string>
+
+#include "HelpFormatter.h"
 
 namespace etbtool {
 
@@ -31,15 +34,27 @@ std::string NamesOf(const CLI::App& app) {
   return names;
 }
 
-// A command word that names no command: CLI11 leaves it unparsed (extras are allowed where a
-// command word stands, so that the mistake can be named here). Empty when the words are fine.
-std::string CommandWordMistake(const CLI::App& parent, const char* what, const char* given) {
+// A command word that names no command: CLI11 leaves it unparsed among `extras` (they are
+// allowed, and fall through to the top, so that the mistake can be named here). Empty when the
+// words are fine.
+std::string CommandWordMistake(const CLI::App& parent, const std::vector<std::string>& extras,
+                               const char* what, const char* given) {
   for (const CLI::App* command : parent.get_subcommands({})) {
     if (command->parsed()) return "";
   }
-  const std::vector<std::string> extras = parent.remaining();
   if (extras.empty()) return std::string(given) + "; one of: " + NamesOf(parent);
   return "unknown " + std::string(what) + " '" + extras.front() + "'; one of: " + NamesOf(parent);
+}
+
+// The words of the command a parse got to ("etbtool", "etbtool save", "etbtool prefs import"),
+// so that a usage mistake points to the help that covers it.
+std::string CommandWords(const CLI::App& app) {
+  std::string words = app.get_name();
+  for (const CLI::App* at = &app; !at->get_subcommands().empty();) {
+    at = at->get_subcommands().front();
+    words += " " + at->get_name();
+  }
+  return words;
 }
 
 CLI::App* AddProbe(CLI::App& app, Invocation& invocation) {
@@ -88,13 +103,15 @@ CLI::App* AddSession(CLI::App& app, LoadOptions& session) {
 }
 
 CLI::App* AddPrefs(CLI::App& app, PrefsOptions& prefs) {
-  prefs.store = DefaultPreferenceStore();
   CLI::App* command =
       app.add_subcommand("prefs", "the host's preference list of annotation entries");
   command->allow_extras();  // an unknown action is named by CommandWordMistake
   const auto add = [command, &prefs](const char* name, const char* help, PrefsAction action) {
     CLI::App* sub = command->add_subcommand(name, help);
-    sub->add_option("--store", prefs.store, "the preferences store (JSON)")->capture_default_str();
+    sub->add_option("--store", prefs.store,
+                    "the preferences store (JSON; default: "
+                    "$XDG_CONFIG_HOME/etbtool/preferences.json, else "
+                    "~/.config/etbtool/preferences.json)");
     sub->parse_complete_callback([&prefs, action] { prefs.action = action; });
     return sub;
   };
@@ -183,8 +200,13 @@ CLI::App* AddImport(CLI::App& app, ImportOptions& importTable) {
 std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& out,
                                            std::ostream& err, int& exitStatus) {
   Invocation invocation;
-  CLI::App app{"etbtool: a command-line host for the ETB annotation plug-in module"};
+  // Named, so that help says "etbtool" and not the path it was started by.
+  CLI::App app{"etbtool: a command-line host for the ETB annotation plug-in module", "etbtool"};
+  app.formatter(std::make_shared<HelpFormatter>());  // the commands share it
   app.allow_extras();  // an unknown command is named by CommandWordMistake
+  // --module and --version also after the command, as in "etbtool load a.etb --module M";
+  // one command a run, so that a file named like a command is still a file.
+  app.fallthrough()->require_subcommand(0, 1);
   bool version = false;
   app.add_flag("--version", version,
                "print the versions of etbtool and of the module it would load");
@@ -203,6 +225,16 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       {app.add_subcommand("demo", "a guided tour of the module on bundled samples"),
        Command::kDemo},
   };
+  // Set after the commands are added, which would inherit it: only the top help has it.
+  app.footer(
+      "Exit status:\n"
+      "  0  the (last) load reported success, or the save returned true\n"
+      "     (check: no warnings)\n"
+      "  1  a load reported failure, or a save returned false (check: warnings)\n"
+      "  2  a usage mistake, an input of etbtool's own that cannot be read,\n"
+      "     or a module that cannot be loaded or is no ETB module\n"
+      "  128+N  stopped by signal N (SIGINT, SIGTERM, SIGHUP); temporary files\n"
+      "         are removed");
   // --stats on every command that loads or saves: load, save, session and each prefs action.
   const auto addStats = [&invocation](CLI::App* command) {
     command->add_flag("--stats", invocation.stats,
@@ -226,12 +258,14 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
       invocation.command = Invocation::Command::kVersion;
       return invocation;
     }
-    mistake = CommandWordMistake(app, "command", "no command given");
+    // Words a command did not take fall through to the top, which allows extras.
+    const std::vector<std::string> extras = app.remaining(true);
+    mistake = CommandWordMistake(app, extras, "command", "no command given");
     for (const auto& [command, which] : commands) {
       if (!command->parsed()) continue;
       invocation.command = which;
       if (which == Command::kPrefs) {
-        mistake = CommandWordMistake(*command, "prefs action", "prefs needs an action");
+        mistake = CommandWordMistake(*command, extras, "prefs action", "prefs needs an action");
       }
       if (which == Command::kExport && invocation.exportTable.format.empty()) {
         // Standard output has no name to tell the format: CSV, the plainer table.
@@ -244,8 +278,6 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
         }
       }
     }
-    // Words a command did not take fall through to the levels that allow extras.
-    const std::vector<std::string> extras = app.remaining(true);
     if (mistake.empty() && !extras.empty()) mistake = "not expected: " + extras.front();
   } catch (const CLI::Success& done) {  // --help
     exitStatus = app.exit(done, out, err);
@@ -254,7 +286,7 @@ std::optional<Invocation> ParseCommandLine(int argc, char** argv, std::ostream& 
     mistake = error.what();
   }
   if (!mistake.empty()) {
-    err << "etbtool: " << mistake << " (see etbtool --help)\n";
+    err << "etbtool: " << mistake << " (see " << CommandWords(app) << " --help)\n";
     exitStatus = kExitUsage;
     return std::nullopt;
   }

@@ -15,7 +15,8 @@ int RunProbe(const LoadedModule& module, const std::string& role, const std::str
              const std::string& format, std::ostream& out);
 
 // Prints etbtool's version, the module it would load and that module's version, and says when
-// the module is not the one built with etbtool. Needs no loadable module.
+// the module is not the one built with etbtool; a module that cannot be loaded or is no ETB
+// module is a usage mistake. Runs none of the module's code.
 int RunVersion(const std::string& modulePath, std::ostream& out);
 
 struct LoadOptions {
@@ -53,12 +54,9 @@ struct PrefsOptions {
   bool json = false;
 };
 
-// The preferences store's default path: $XDG_CONFIG_HOME/etbtool/preferences.json, else
-// ~/.config/etbtool/preferences.json.
-std::string DefaultPreferenceStore();
-
-// Shows, imports into or exports the host's preference list of annotation entries.
-int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out);
+// Shows, imports into or exports the host's preference list of annotation entries, in the
+// store of `options` (the default one when that is empty).
+int RunPrefs(const LoadedModule& module, PrefsOptions options, std::ostream& out);
 
 struct CheckOptions {
   std::string file;  // "-": standard input

@@ -75,6 +75,16 @@ ModuleIdentity IdentifyModule(const std::string& path) {
   if (dlinfo(handle, RTLD_DI_LINKMAP, &module) == 0 && module != nullptr) {
     Search search{module, &identity};
     dl_iterate_phdr(&ReadLoadedObject, &search);
+    // dlsym also answers from the libraries the file needs: the symbol must be the file's own.
+    for (const char* entryPoint : {"ZnDllCreateComponent", "ZnDllInit", "ZnDllTerminate"}) {
+      Dl_info where{};
+      const void* symbol = dlsym(handle, entryPoint);
+      if (symbol == nullptr || dladdr(symbol, &where) == 0 || where.dli_fname == nullptr ||
+          std::strcmp(where.dli_fname, module->l_name) != 0) {
+        identity.missingEntryPoint = entryPoint;
+        break;
+      }
+    }
   }
   dlclose(handle);
   return identity;

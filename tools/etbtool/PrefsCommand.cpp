@@ -1,3 +1,6 @@
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -131,20 +134,44 @@ int Export(const LoadedModule& module, const PrefsOptions& options, std::ostream
   return saved ? kExitSuccess : kExitFailure;
 }
 
-}  // namespace
-
+// The preferences store's default path: $XDG_CONFIG_HOME/etbtool/preferences.json, else
+// ~/.config/etbtool/preferences.json (the password database's home when HOME is unset); empty
+// when there is no absolute folder for it.
 std::string DefaultPreferenceStore() {
+  // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: it would move with the folder
+  // etbtool was started in, as a store under an unset HOME would.
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && *config != '\0') {
-    return std::string(config) + "/etbtool/preferences.json";
+  if (config != nullptr && *config == '/') return std::string(config) + "/etbtool/preferences.json";
+  std::string home;
+  if (const char* fromEnvironment = std::getenv("HOME"); fromEnvironment != nullptr) {
+    home = fromEnvironment;
+  } else {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::string buffer(16384, '\0');
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr) {
+      home = found->pw_dir;
+    }
   }
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : ".") + "/.config/etbtool/preferences.json";
+  if (home.empty() || home.front() != '/') return "";
+  return home + "/.config/etbtool/preferences.json";
 }
 
-int RunPrefs(const LoadedModule& module, const PrefsOptions& options, std::ostream& out) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(options.store).parent_path(), ignored);
+}  // namespace
+
+int RunPrefs(const LoadedModule& module, PrefsOptions options, std::ostream& out) {
+  if (options.store.empty()) options.store = DefaultPreferenceStore();
+  if (options.store.empty()) {
+    std::cerr << "etbtool: no home folder for the preferences store (HOME is unset or not an "
+                 "absolute path): give --store PATH\n";
+    return kExitUsage;
+  }
+  if (options.action == PrefsAction::kImport) {  // the one that writes the store
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(options.store).parent_path(),
+                                        ignored);
+  }
   const std::string problem = standin::UsePreferenceStore(options.store);
   if (!problem.empty()) {
     std::cerr << "etbtool: " << options.store << ": " << problem << '\n';

@@ -1,6 +1,10 @@
 #include "TerminalText.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <clocale>
+#include <cstdlib>
 #include <cwchar>
 
 #include "TextForms.h"
@@ -69,7 +73,10 @@ std::string FitToWidth(std::string_view text, std::size_t width, bool pad) {
       const char32_t point = CodePoint(bytes + i, length);
       if (point == U'\n') {
         glyph = kLineBreak;
-      } else if (point < 0x20 || point == 0x7F) {
+      } else if (point < 0x20 || (point >= 0x7F && point < 0xA0) || point == 0x2028 ||
+                 point == 0x2029) {
+        // C0 and C1 controls and the line and paragraph separators: a terminal moves its
+        // cursor on some of them (U+0085 is a line feed, U+009B starts an escape sequence).
         glyph = " ";
       } else {
         glyph = nullptr;
@@ -99,6 +106,19 @@ std::string FitToWidth(std::string_view text, std::size_t width, bool pad) {
   }
   if (pad) shown.append(width - columns, ' ');
   return shown;
+}
+
+std::size_t OutputColumns() {
+  constexpr std::size_t kNoTerminal = 80;
+  if (::isatty(STDOUT_FILENO) != 1) return kNoTerminal;
+  if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(columns, &end, 10);
+    if (*columns >= '1' && *columns <= '9' && *end == '\0' && number <= 100000) return number;
+  }
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return kNoTerminal;
 }
 
 }  // namespace etbtool

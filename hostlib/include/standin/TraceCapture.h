@@ -12,6 +12,10 @@ struct TraceLine {
   std::string text;
 };
 
+// A trace line as a person reads it: "[etb::Parser] error: text", the type as compilers name
+// their levels ("info", "warning", "error"; another type as its number).
+std::string ShownTraceLine(const std::string& tracer, int type, const std::string& text);
+
 // While alive, trace lines go here instead of stderr. Captures nest: the newest one wins and the
 // previous one is restored when it goes.
 class TraceCapture {
