@@ -53,10 +53,11 @@ long OpenQuoteLine(const std::string& bytes, std::size_t from, char delimiter) {
       quoted = true;
       opened = line;
     }
-    fieldStart = !quoted && (c == delimiter || c == '\n');
+    // A lone carriage return ends a row as a line feed does.
+    fieldStart = !quoted && (c == delimiter || c == '\n' || c == '\r');
     if (c == '\n') ++line;
   }
-  return opened;
+  return opened != 0 ? opened : line;
 }
 
 // The reason libcsv stopped, in terms of the text.
