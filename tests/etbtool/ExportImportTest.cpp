@@ -121,7 +121,7 @@ TEST(EtbtoolExportImport, RefusesWhatTheFormatCannotCarryAndWritesNothing) {
       {"e.csv",
        header + "\n1,\"x\"\"\n\",c,d,e,f,0,0\n1,\"a,b,c,d,e,f,0,0\n2,a,b,c,d,e,0,0\n",
        {"e.csv:4:-: a quote opened here is never closed"}},
-      {"e2.csv", header + "\r1,\"a\n2\n", {"e2.csv:1:-: a quote opened here is never closed"}},
+      {"e2.csv", header + "\r\"a\n2\n", {"e2.csv:1:-: a quote opened here is never closed"}},
       {"f.json",
        "{\"entries\": [\n{" + entry + "},\n{" + entry + ",\n \"file\": 3}]}",
        {"f.json:2:file: missing (.entries[0])", "f.json:6:file: not a text (.entries[1])"}},
