@@ -1,12 +1,12 @@
 #include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "HelpFormatter.h"
+#include "TextForms.h"
 
 namespace etbtool {
 
@@ -138,14 +138,6 @@ CLI::App* AddCheck(CLI::App& app, CheckOptions& check) {
                    "show at most N findings; the totals and exit status count all")
       ->check(WholeNumber("count", 18, "N"));
   return command;
-}
-
-// "csv" or "json" for a name that ends so, in any case; "" otherwise.
-std::string FormatOfName(const std::string& name) {
-  const std::size_t dot = name.rfind('.');
-  std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension == "csv" || extension == "json" ? extension : "";
 }
 
 CLI::App* AddExport(CLI::App& app, ExportOptions& exportTable) {

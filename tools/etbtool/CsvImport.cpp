@@ -93,7 +93,7 @@ std::vector<ImportedEntry> ReadCsvEntries(const std::string& bytes,
   Rows rows;
   rows.count = options.count;
   // Spreadsheets often save UTF-8 with a byte-order mark, which is no part of the first name.
-  const std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const std::size_t start = ByteOrderMarkLength(bytes);
   if (bytes.find_first_not_of(" \t\r\n", start) == std::string::npos) {
     errors.push_back({1, "-", "an empty file: a table starts with a CSV header row"});
     return {};

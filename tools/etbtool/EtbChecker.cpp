@@ -18,7 +18,6 @@ namespace etbtool {
 
 namespace {
 
-constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 // What a finding on a text that is not UTF-8 says the host does with it.
 constexpr const char* kNoProduct = "kept as bytes; no ed/edz product converts it";
 constexpr const char* kNeverConverted = "kept as bytes; comments are never converted";
@@ -77,7 +76,7 @@ void EtbChecker::Add(long line, const char* code, Severity severity, std::string
 
 // What the host's line reader hides: a byte-order mark, NUL bytes and carriage returns.
 void EtbChecker::CheckRawLine(const std::string& raw) {
-  if (line_ == 1 && raw.compare(0, 3, kByteOrderMark) == 0) {
+  if (line_ == 1 && ByteOrderMarkLength(raw) > 0) {
     markedFirstLine_ = true;
     Add(line_, "byte-order-mark", Severity::kWarning, "the file starts with a byte-order mark",
         "the mark is part of column 1, whose component id then reads as 0");

@@ -1,7 +1,5 @@
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -9,6 +7,7 @@
 #include "Commands.h"
 #include "OutputFile.h"
 #include "TableImport.h"
+#include "TextForms.h"
 #include "TimedWork.h"
 #include "standin/FileFailure.h"
 #include "standin/InputFile.h"
@@ -22,11 +21,8 @@ namespace {
 // JSON when the name ends in .json; CSV when it ends in .csv; otherwise (standard input too)
 // JSON when the text starts with '{' or '[', after a byte-order mark and blanks.
 bool IsJson(const std::string& name, const std::string& bytes) {
-  std::string extension = name.substr(std::min(name.size(), name.rfind('.')));
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == ".json" || extension == ".csv") return extension == ".json";
-  const std::size_t first =
-      bytes.find_first_not_of(" \t\r\n", bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+  if (const std::string format = FormatOfName(name); !format.empty()) return format == "json";
+  const std::size_t first = bytes.find_first_not_of(" \t\r\n", ByteOrderMarkLength(bytes));
   return first != std::string::npos && (bytes[first] == '{' || bytes[first] == '[');
 }
 

@@ -1,5 +1,6 @@
 #include "TextForms.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -99,6 +100,17 @@ int CountSeparators(const std::string& line) {
     ++count;
   }
   return count;
+}
+
+std::size_t ByteOrderMarkLength(const std::string& bytes) {
+  return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+}
+
+std::string FormatOfName(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "csv" || extension == "json" ? extension : "";
 }
 
 std::string Counted(long count, const char* thing) {

@@ -28,6 +28,13 @@ bool HasSeparatorFragment(const char* text, std::size_t size);
 // The separators in a line, counted as a left-to-right search finds them.
 int CountSeparators(const std::string& line);
 
+// 3 when the bytes start with UTF-8's byte-order mark, which spreadsheets and editors put
+// before the first line; 0 otherwise.
+std::size_t ByteOrderMarkLength(const std::string& bytes);
+
+// "csv" or "json" for a name that ends so, in any case; "" otherwise.
+std::string FormatOfName(const std::string& name);
+
 // "1 note", "2 notes".
 std::string Counted(long count, const char* thing);
 
